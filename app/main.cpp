@@ -1,0 +1,28 @@
+#include "app/report.h"
+#include "check/check_file.h"
+
+namespace {
+constexpr char kBanner[] =
+    "Quelder version 1.00\n"
+    "指定のファイルが、SMF規格1.0に適合するかを検証します。\n"
+    "使い方:\n"
+    "quelder.exe [検証するファイル名(複数可)]\n";
+constexpr char kProgress[] = "%sが、SMF規格1.0に適合しているかを検証します:\n";
+constexpr char kConforms[] = "検証結果: %sは、SMF規格1.0に適合しています。\n";
+constexpr char kDoesNotConform[] = "検証結果: %sは、SMF規格1.0に適合していません。\n";
+}  // namespace
+
+// Every argument is a file name, even one that starts with a hyphen. The exit
+// status is always 0: the verdict lines are the result.
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    printOutput("%s", kBanner);
+    return 0;
+  }
+  for (int i = 1; i < argc; ++i) {
+    printOutput(kProgress, argv[i]);
+    const bool conforms = checkFile(argv[i]);
+    printOutput(conforms ? kConforms : kDoesNotConform, argv[i]);
+  }
+  return 0;
+}

@@ -1,0 +1,52 @@
+#include "check/check_file.h"
+
+#include "app/report.h"
+#include "check/check_state.h"
+#include "check/chunk_walk.h"
+#include "check/header_check.h"
+#include "platform/load_file.h"
+#include "stream/field_readers.h"
+#include "stream/memory_stream.h"
+
+namespace {
+constexpr char kOpenFailed[] = "エラー: %sを開くことができませんでした。\n";
+constexpr char kSizeFailed[] = "エラー: %sのファイルサイズを取得できませんでした。\n";
+constexpr char kReadFailed[] = "エラー: %sを読みとることができませんでした。\n";
+}  // namespace
+
+bool reportMemoryFailure() {
+  return reportError("エラー: メモリの割り当てに失敗しました。\n");
+}
+
+bool checkImage(const std::uint8_t* image, std::uint32_t size) {
+  if (!scratchBuffer.create()) return reportMemoryFailure();
+  memoryStream.attach(image, size);
+  FileState file;
+  const bool conforms = checkHeader(&file) && walkChunks(&file);
+  scratchBuffer.release();
+  return conforms;
+}
+
+bool checkFile(const char* path) {
+  FileHandle handle;
+  if (!openFile(path, &handle)) return reportError(kOpenFailed, path);
+  std::uint32_t size = 0;
+  if (!queryFileSize(handle, &size)) {
+    closeFile(handle);
+    return reportError(kSizeFailed, path);
+  }
+  std::uint8_t* image = allocateImage(size);
+  if (image == nullptr) {
+    closeFile(handle);
+    return reportMemoryFailure();
+  }
+  if (!readWholeFile(handle, image, size)) {
+    freeImage(image);
+    closeFile(handle);
+    return reportError(kReadFailed, path);
+  }
+  const bool conforms = checkImage(image, size);
+  freeImage(image);
+  closeFile(handle);
+  return conforms;
+}

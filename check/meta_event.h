@@ -1,0 +1,9 @@
+#pragma once
+
+#include "check/check_state.h"
+#include "check/track_events.h"
+
+// Checks one meta event, its 0xFF status byte just consumed: type, length,
+// fixed lengths, data, and the content rules of the recognised types.
+// Unrecognised types draw a warning and are stepped over.
+EventOutcome checkMetaEvent(const FileState& file, const TrackState& track);

@@ -1,0 +1,98 @@
+#include "check/meta_rules.h"
+
+#include <cstring>
+
+#include "app/report.h"
+#include "check/check_support.h"
+#include "stream/event_names.h"
+#include "stream/field_readers.h"
+
+namespace {
+
+constexpr char kNotAtTrackStart[] = "エラー(%d): %sメタイベントは、トラックの冒頭、任意の0でないデルタタイムの前で、かつ、任意の送信可能なイベントの前に置かなければなりません。\n";
+constexpr char kNotInFirstTrack[] = "エラー(%d): %sメタイベントは、SMFフォーマット1では、第一トラックに置かなければなりません。\n";
+constexpr char kCopyrightSignMissing[] = "エラー(%d): %sメタイベントには、(C)の文字と、著作物発行年と、著作権所有者名を含めなければいけません。\n";
+constexpr char kCopyrightMisplaced[] = "エラー(%d): %sメタイベントは、第一トラックの最初に、デルタタイム0で置かなければなりません。\n";
+constexpr char kTooManyFlats[] = "エラー(%d): %sメタイベントの、フラットの数が不正です。\n";
+constexpr char kTooManySharps[] = "エラー(%d): %sメタイベントの、シャープの数が不正です。\n";
+constexpr char kModeInvalid[] = "エラー(%d): %sメタイベントは、長調(0)と短調(1)しか指定できません。\n";
+
+constexpr std::uint8_t kSequenceNumber = 0x00;
+constexpr std::uint8_t kCopyrightNotice = 0x02;
+constexpr std::uint8_t kSetTempo = 0x51;
+constexpr std::uint8_t kSmpteOffset = 0x54;
+constexpr std::uint8_t kKeySignature = 0x59;
+
+bool fail(const char* message, std::uint8_t type) {
+  return reportError(message, lastOffset(), metaEventName(type));
+}
+
+// Before any non-zero delta time and any channel or SysEx message.
+bool checkAtTrackStart(std::uint8_t type, const TrackState& track) {
+  if (track.elapsedTicks != 0 || track.sentEvent) return fail(kNotAtTrackStart, type);
+  return true;
+}
+
+// Format 1 keeps the tempo map in the first track chunk.
+bool checkInFirstTrackOfFormat1(std::uint8_t type, const FileState& file) {
+  if (file.format == 1 && file.completedTracks != 0) return fail(kNotInFirstTrack, type);
+  return true;
+}
+
+bool checkCopyright(std::uint32_t length, const FileState& file, const TrackState& track) {
+  if (!hasCopyrightSign(scratchBuffer.data(), length)) {
+    return fail(kCopyrightSignMissing, kCopyrightNotice);
+  }
+  if (track.elapsedTicks != 0 || file.completedTracks != 0 || track.eventIndex != 0) {
+    return fail(kCopyrightMisplaced, kCopyrightNotice);
+  }
+  return true;
+}
+
+bool checkKeySignature() {
+  const std::uint8_t* data = scratchBuffer.data();
+  const int sharps = static_cast<std::int8_t>(data[0]);  // negative: flats
+  const unsigned mode = data[1];
+  if (sharps < -7) return fail(kTooManyFlats, kKeySignature);
+  if (sharps > 7) return fail(kTooManySharps, kKeySignature);
+  if (mode > 1) return fail(kModeInvalid, kKeySignature);
+  return true;
+}
+
+// Shift-JIS lead bytes begin two-byte characters.
+bool isLeadByte(std::uint8_t byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+}  // namespace
+
+bool hasCopyrightSign(const std::uint8_t* data, std::uint32_t length) {
+  const void* nul = std::memchr(data, 0, length);
+  const std::size_t textLength =
+      nul != nullptr ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - data)
+                     : length;
+  std::size_t i = 0;
+  while (i + 3 <= textLength) {
+    if (data[i] == 0x28 && data[i + 1] == 0x43 && data[i + 2] == 0x29) return true;  // "(C)"
+    i += isLeadByte(data[i]) ? 2 : 1;
+  }
+  return false;
+}
+
+bool checkMetaRules(std::uint8_t type, std::uint32_t length, const FileState& file,
+                    const TrackState& track) {
+  switch (type) {
+    case kSequenceNumber:
+      return checkAtTrackStart(type, track);
+    case kCopyrightNotice:
+      return checkCopyright(length, file, track);
+    case kSetTempo:
+      return checkInFirstTrackOfFormat1(type, file);
+    case kSmpteOffset:
+      return checkAtTrackStart(type, track) && checkInFirstTrackOfFormat1(type, file);
+    case kKeySignature:
+      return checkKeySignature();
+    default:
+      return true;
+  }
+}

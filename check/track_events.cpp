@@ -1,0 +1,113 @@
+#include "check/track_events.h"
+
+#include "app/report.h"
+#include "check/check_support.h"
+#include "check/meta_event.h"
+#include "stream/event_names.h"
+#include "stream/field_readers.h"
+#include "stream/memory_stream.h"
+
+namespace {
+
+constexpr char kEndOfTrackMissing[] = "エラー(%d): トラックの最後に、%sメタイベントが存在しません。\n";
+constexpr char kDeltaTimeInvalid[] = "エラー(%d): デルタタイムが不正です。\n";
+constexpr char kEventMissing[] = "エラー(%d): デルタタイムが存在するのに、イベントが存在しません。\n";
+constexpr char kStatusOmitted[] = "エラー(%d): ランニングステータスが無効になっているので、MIDIイベントのステータスバイトを省略できません。\n";
+constexpr char kOneDataByte[] = "エラー(%d): %sのステータスバイトを除いたデータ長は、1バイトでなければなりません。\n";
+constexpr char kTwoDataBytes[] = "エラー(%d): %sのステータスバイトを除いたデータ長は、2バイトでなければなりません。\n";
+constexpr char kSysExLengthUnreadable[] = "エラー(%d): SysExメッセージのデータ長を、取得できません。\n";
+constexpr char kSysExLengthWrong[] = "エラー(%d): SysExメッセージのデータ長が、指定の長さ(%d)と異なります。\n";
+constexpr char kSysExUnterminated[] = "エラー(%d): F0ステータスのSysExメッセージは、F7で終了しなければなりません。\n";
+constexpr char kInvalidEvent[] = "エラー(%d): 不正なイベント(%2X)です。\n";
+
+constexpr std::uint8_t kSysEx = 0xF0;
+constexpr std::uint8_t kSysExEscape = 0xF7;
+constexpr std::uint8_t kEndOfSysEx = 0xF7;
+constexpr std::uint8_t kMetaEvent = 0xFF;
+constexpr std::uint8_t kEndOfTrackType = 0x2F;
+
+// Program Change and Channel Pressure carry one data byte, the others two.
+bool checkChannelMessage(std::uint8_t status, TrackState* track) {
+  track->sentEvent = true;
+  const std::uint8_t kind = status & 0xF0;
+  const bool oneByte = kind == 0xC0 || kind == 0xD0;
+  if (!memoryStream.skip(oneByte ? 1 : 2)) {
+    return reportError(oneByte ? kOneDataByte : kTwoDataBytes, lastOffset(),
+                       channelMessageName(kind));
+  }
+  return true;
+}
+
+bool checkSysEx(std::uint8_t status, TrackState* track) {
+  track->sentEvent = true;
+  std::uint32_t length = 0;
+  if (!readVarLen(&length)) return reportError(kSysExLengthUnreadable, lastOffset());
+  if (!readDeclaredData(length, kSysExLengthWrong)) return false;
+  // Only the F0 form must close with F7; the escape form carries anything.
+  if (status == kSysEx && (length == 0 || scratchBuffer.data()[length - 1] != kEndOfSysEx)) {
+    return reportError(kSysExUnterminated, lastOffset());
+  }
+  track->runningStatus = 0;
+  return true;
+}
+
+// Takes the status byte of the next event, or the running status when the
+// event leaves it out. False after an error.
+bool takeStatus(TrackState* track, std::uint8_t* status) {
+  std::uint8_t next = 0;
+  if (!memoryStream.peekByte(&next)) return reportError(kEventMissing, lastOffset());
+  if (next >= 0x80) {
+    track->runningStatus = next;
+    readBytes(1);  // cannot fail: the byte was just seen
+    *status = next;
+    return true;
+  }
+  if (track->runningStatus == 0) return reportError(kStatusOmitted, lastOffset());
+  *status = track->runningStatus;  // the byte seen is the first data byte
+  return true;
+}
+
+EventOutcome checkEvent(const FileState& file, TrackState* track) {
+  std::uint32_t deltaTime = 0;
+  if (!readVarLen(&deltaTime)) {
+    reportError(kDeltaTimeInvalid, lastOffset());
+    return EventOutcome::error;
+  }
+  track->elapsedTicks += deltaTime;
+  std::uint8_t status = 0;
+  if (!takeStatus(track, &status)) return EventOutcome::error;
+  bool passed = false;
+  if (status < kSysEx) {
+    passed = checkChannelMessage(status, track);
+  } else if (status == kSysEx || status == kSysExEscape) {
+    passed = checkSysEx(status, track);
+  } else if (status == kMetaEvent) {
+    const EventOutcome outcome = checkMetaEvent(file, *track);
+    if (outcome == EventOutcome::eventDone) track->runningStatus = 0;
+    return outcome;
+  } else {
+    reportError(kInvalidEvent, lastOffset(), unsigned{status});
+  }
+  return passed ? EventOutcome::eventDone : EventOutcome::error;
+}
+
+}  // namespace
+
+bool checkTrackEvents(const FileState& file, TrackState* track) {
+  track->elapsedTicks = 0;
+  track->eventIndex = 0;
+  track->runningStatus = 0;
+  track->sentEvent = false;
+  for (;;) {
+    // The only place the declared length is consulted: an event may run past
+    // the end of its track, and that is found here when the next one is due.
+    if (memoryStream.position() - track->trackStart >= track->trackLength) {
+      return reportError(kEndOfTrackMissing, lastOffset(), metaEventName(kEndOfTrackType));
+    }
+    switch (checkEvent(file, track)) {
+      case EventOutcome::error: return false;
+      case EventOutcome::trackEnded: return true;
+      case EventOutcome::eventDone: ++track->eventIndex; break;
+    }
+  }
+}

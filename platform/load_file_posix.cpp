@@ -1,0 +1,56 @@
+#include "platform/load_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+bool openFile(const char* path, FileHandle* handle) {
+  // Never block: a FIFO or a device must not hang the checker.
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return false;
+  struct stat info;
+  // Only regular files hold an image to check. The exclusive lock stands in
+  // for a no-sharing open and is held until closeFile.
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+      ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return false;
+  }
+  *handle = fd;
+  return true;
+}
+
+bool queryFileSize(FileHandle handle, std::uint32_t* size) {
+  struct stat info;
+  if (::fstat(static_cast<int>(handle), &info) != 0) return false;
+  if (info.st_size < 0 || info.st_size >= 0xFFFFFFFF) return false;
+  *size = static_cast<std::uint32_t>(info.st_size);
+  return true;
+}
+
+std::uint8_t* allocateImage(std::uint32_t size) {
+  // malloc(0) may answer null; an empty file still gets a block.
+  return static_cast<std::uint8_t*>(std::malloc(size > 0 ? size : 1));
+}
+
+bool readWholeFile(FileHandle handle, std::uint8_t* block, std::uint32_t size) {
+  const int fd = static_cast<int>(handle);
+  std::uint32_t done = 0;
+  while (done < size) {
+    const ssize_t got = ::read(fd, block + done, size - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;  // an error, or the file shrank
+    done += static_cast<std::uint32_t>(got);
+  }
+  return true;
+}
+
+void freeImage(std::uint8_t* block) { std::free(block); }
+
+void closeFile(FileHandle handle) {
+  ::close(static_cast<int>(handle));  // also drops the lock
+}

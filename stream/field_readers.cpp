@@ -1,0 +1,82 @@
+#include "stream/field_readers.h"
+
+#include <cstdlib>
+
+#include "stream/memory_stream.h"
+
+ScratchBuffer scratchBuffer;
+
+namespace {
+constexpr std::uint32_t kInitialCapacity = 256;
+constexpr std::uint32_t kGrowthMargin = 256;
+constexpr int kMaxVarLenBytes = 4;
+}  // namespace
+
+bool ScratchBuffer::create() {
+  release();
+  block_ = static_cast<std::uint8_t*>(std::malloc(kInitialCapacity));
+  if (block_ == nullptr) return false;
+  capacity_ = kInitialCapacity;
+  return true;
+}
+
+void ScratchBuffer::release() {
+  std::free(block_);
+  block_ = nullptr;
+  capacity_ = 0;
+  exhausted_ = false;
+}
+
+bool ScratchBuffer::reserve(std::uint32_t n) {
+  if (capacity_ >= n) return true;
+  // Lengths come from 4-byte variable-length quantities, so n + 256 fits.
+  const std::uint32_t grown = n + kGrowthMargin;
+  auto* block = static_cast<std::uint8_t*>(std::malloc(grown));
+  if (block == nullptr) {
+    exhausted_ = true;
+    return false;
+  }
+  std::free(block_);
+  block_ = block;
+  capacity_ = grown;
+  return true;
+}
+
+std::uint32_t readBytes(std::uint32_t n) {
+  const std::uint32_t remaining = memoryStream.size() - memoryStream.position();
+  if (!scratchBuffer.reserve(n < remaining ? n : remaining)) return 0;
+  return memoryStream.read(scratchBuffer.data(), n);
+}
+
+bool readUInt16BE(std::uint16_t* out) {
+  if (readBytes(2) != 2) return false;
+  const std::uint8_t* b = scratchBuffer.data();
+  *out = static_cast<std::uint16_t>((b[0] << 8) | b[1]);
+  return true;
+}
+
+bool readUInt32BE(std::uint32_t* out) {
+  if (readBytes(4) != 4) return false;
+  const std::uint8_t* b = scratchBuffer.data();
+  // Written as shifts so that the host's byte order never matters.
+  *out = (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) |
+         (std::uint32_t{b[2]} << 8) | std::uint32_t{b[3]};
+  return true;
+}
+
+bool readVarLen(std::uint32_t* out) {
+  std::uint32_t value = 0;
+  for (int count = 1; count <= kMaxVarLenBytes; ++count) {
+    if (readBytes(1) != 1) return false;
+    const std::uint8_t byte = scratchBuffer.data()[0];
+    value = (value << 7) | (byte & 0x7F);
+    if (byte < 0x80) {
+      *out = value;
+      return true;
+    }
+  }
+  // The fourth byte still had its top bit set: the fifth is read, and so
+  // consumed, before giving up.
+  readBytes(1);
+  return false;
+}

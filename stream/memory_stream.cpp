@@ -1,0 +1,3 @@
+#include "stream/memory_stream.h"
+
+MemoryStream memoryStream;

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "e2e/smf_builder.h"
+
+// Runs the real quelder binary and captures what it prints.
+//
+// QUELDER_BINARY (environment) overrides the binary built beside the tests,
+// QUELDER_RUNNER names a program to run it with (for example Wine), and
+// QUELDER_EXPECT_CRLF=1 says that its lines end in CR LF.
+
+struct RunResult {
+  std::string out;  // standard output
+  std::string err;  // standard error
+  int exitStatus = -1;  // -1 when it did not exit normally
+};
+
+RunResult runQuelder(const std::vector<std::string>& args);
+// Standard output and standard error sent to one pipe, as with 2>&1.
+std::string runQuelderMerged(const std::vector<std::string>& args);
+
+// A temporary directory, removed with everything in it.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  // Writes bytes to a file of that name in the directory; returns its path.
+  std::string write(const std::string& name, const Bytes& bytes) const;
+
+ private:
+  std::string path_;
+};
+
+// Expected text. Messages are given without their "エラー(%d): " prefix and
+// line feed; the helpers add both, with the line ending in force.
+std::string lineEnd();
+std::string progressLine(const std::string& name);
+std::string verdictLine(const std::string& name, bool conforms);
+std::string errorAt(long offset, const std::string& message);
+std::string warningAt(long offset, const std::string& message);
+std::string fileError(const std::string& message);
+
+// Checks one image as a file named name and expects exactly these
+// diagnostics and verdict, and exit status 0.
+void expectCheck(const Bytes& image, const std::string& diagnostics, bool conforms,
+                 const std::string& name = "test.mid");

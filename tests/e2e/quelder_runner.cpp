@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -23,8 +24,9 @@ std::string environmentOr(const char* name, const std::string& fallback) {
 
 std::vector<std::string> commandLine(const std::vector<std::string>& args) {
   std::vector<std::string> command;
-  const std::string runner = environmentOr("QUELDER_RUNNER", "");
-  if (!runner.empty()) command.push_back(runner);
+  // The runner may carry its own arguments ("valgrind -q --error-exitcode=1").
+  std::istringstream runner(environmentOr("QUELDER_RUNNER", ""));
+  for (std::string word; runner >> word;) command.push_back(word);
   command.push_back(environmentOr("QUELDER_BINARY", QUELDER_BINARY));
   command.insert(command.end(), args.begin(), args.end());
   return command;

@@ -8,7 +8,8 @@
 // Runs the real quelder binary and captures what it prints.
 //
 // QUELDER_BINARY (environment) overrides the binary built beside the tests,
-// QUELDER_RUNNER names a program to run it with (for example Wine), and
+// QUELDER_RUNNER names a program, with its arguments split at spaces, to run
+// it with (Wine, valgrind), and
 // QUELDER_EXPECT_CRLF=1 says that its lines end in CR LF.
 
 struct RunResult {

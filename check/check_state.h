@@ -7,8 +7,11 @@ struct FileState {
   std::uint16_t format = 0;
   std::uint16_t declaredTracks = 0;
   // Track chunks closed so far; while a track is checked, its 0-based index.
-  // 32 bits, so that 65,536 extra track chunks cannot wrap it back to a
-  // count that matches the header.
+  // Deliberately 32 bits, not 16 like the header's count: 65,536 extra track
+  // chunks must not wrap it back to a count that matches the header (a file
+  // of 65,537 tracks declaring 1 would conform), and track chunk 65,537 must
+  // not pass for the first. The track-count error prints the true count.
+  // Files below 65,536 track chunks see no difference.
   std::uint32_t completedTracks = 0;
 };
 

@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# Packaging: build the Debian package, install it, run the installed program
+# and compare its output bytes, lint the installed manual pages, and remove the
+# package again so that the machine is left as it was found. Runs as root.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+repo=$PWD
+build=$repo/build-pkg
+started=$SECONDS
+
+if dpkg-query -W -f='${Status}' quelder 2>/dev/null | grep -q 'ok installed'; then
+  echo "40-package: quelder is already installed; remove it first" >&2
+  exit 1
+fi
+
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+  -DQUELDER_OUTPUT_ENCODING=CP932 >/dev/null
+cmake --build "$build" -j2
+rm -f "$build"/quelder_*.deb
+(cd "$build" && cpack -G DEB >/dev/null)
+debs=("$build"/quelder_*.deb)
+deb=${debs[0]}
+echo "-- $(basename "$deb")"
+dpkg-deb -I "$deb"
+
+tmp=$(mktemp -d)
+installed=0
+cleanup() {
+  if [ "$installed" -eq 1 ]; then
+    DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq quelder >/dev/null
+  fi
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+failures=0
+fail() {
+  echo "40-package: FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+# The package itself: the program and both pages, gzip-compressed.
+dpkg-deb -c "$deb" | awk '{print $6}' >"$tmp/contents"
+for path in ./usr/bin/quelder ./usr/share/man/man1/quelder.1.gz ./usr/share/man/ja/man1/quelder.1.gz; do
+  grep -qx -- "$path" "$tmp/contents" || fail "$path is not in the package"
+done
+for field in Package:quelder Version:1.0.0 Section:utils; do
+  value=$(dpkg-deb -f "$deb" "${field%%:*}")
+  [ "$value" = "${field#*:}" ] || fail "${field%%:*} is '$value', not '${field#*:}'"
+done
+dpkg-deb -f "$deb" Depends | grep -q 'libc6' || fail "Depends does not name libc6"
+
+(cd "$build" && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "./$(basename "$deb")" >/dev/null)
+installed=1
+[ "$(command -v quelder)" = /usr/bin/quelder ] || fail "quelder on PATH is $(command -v quelder || echo nothing)"
+
+# Expected texts are written in UTF-8 here and converted to the bytes that the
+# default (CP932) build prints.
+cp932() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
+
+# Runs the installed program and compares standard output, standard error and
+# the exit status with what is expected, byte for byte.
+expect() {
+  label=$1 out=$2 err=$3
+  shift 3
+  status=0
+  /usr/bin/quelder "$@" >"$tmp/out" 2>"$tmp/err" || status=$?
+  cp932 "$out" >"$tmp/out.expected"
+  cp932 "$err" >"$tmp/err.expected"
+  [ "$status" -eq 0 ] || fail "$label: exit status $status"
+  for stream in out err; do
+    if ! cmp -s "$tmp/$stream.expected" "$tmp/$stream"; then
+      fail "$label: standard $stream differs (expected, then actual)"
+      od -c "$tmp/$stream.expected" >&2
+      od -c "$tmp/$stream" >&2
+    fi
+  done
+}
+
+good=examples/conforming.mid
+missing=examples/no-such-file.mid
+expect "conforming example" \
+  "${good}が、SMF規格1.0に適合しているかを検証します:
+検証結果: ${good}は、SMF規格1.0に適合しています。
+" "" "$good"
+expect "missing file" \
+  "${missing}が、SMF規格1.0に適合しているかを検証します:
+検証結果: ${missing}は、SMF規格1.0に適合していません。
+" "エラー: ${missing}を開くことができませんでした。
+" "$missing"
+expect "no arguments" \
+  "Quelder version 1.00
+指定のファイルが、SMF規格1.0に適合するかを検証します。
+使い方:
+quelder.exe [検証するファイル名(複数可)]
+" ""
+
+# The installed pages: linted, found by man, and rendered without a message.
+en=/usr/share/man/man1/quelder.1.gz
+ja=/usr/share/man/ja/man1/quelder.1.gz
+if [ -f "$en" ] && [ -f "$ja" ]; then
+  sh tests/man_lint_test.sh "$en" "$ja" || fail "installed manual pages do not lint clean"
+  [ "$(man -w quelder)" = "$en" ] || fail "man -w quelder gives '$(man -w quelder)'"
+  [ "$(man -L ja -w quelder)" = "$ja" ] || fail "man -L ja -w quelder gives '$(man -L ja -w quelder)'"
+  for run in "C quelder" "C.UTF-8 quelder" "C.UTF-8 -L ja quelder"; do
+    locale=${run%% *}
+    # shellcheck disable=SC2086
+    LC_ALL=$locale MANWIDTH=80 man ${run#* } >"$tmp/rendered" 2>"$tmp/messages" ||
+      fail "man ${run#* } ($locale) failed"
+    [ -s "$tmp/messages" ] && { cat "$tmp/messages" >&2; fail "man ${run#* } ($locale) printed messages"; }
+    [ -s "$tmp/rendered" ] || fail "man ${run#* } ($locale) rendered nothing"
+  done
+  grep -q 'エラー(N):' "$tmp/rendered" || fail "the Japanese page does not show the error form"
+else
+  # dpkg may be told to leave manual pages out (path-exclude, as in slim
+  # container images); lint the pages as packaged instead.
+  echo "-- manual pages not installed (dpkg path-exclude?); linting them from the package"
+  dpkg-deb -x "$deb" "$tmp/root"
+  sh tests/man_lint_test.sh "$tmp/root$en" "$tmp/root$ja" || fail "packaged manual pages do not lint clean"
+fi
+
+DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq quelder >/dev/null
+installed=0
+dpkg-query -W -f='${Status}' quelder 2>/dev/null | grep -q 'ok installed' && fail "quelder is still installed"
+[ -e /usr/bin/quelder ] && fail "/usr/bin/quelder is left behind"
+
+echo "-- package step took $((SECONDS - started)) s"
+if [ "$failures" -ne 0 ]; then
+  echo "40-package: $failures failure(s)" >&2
+  exit 1
+fi
+echo "40-package: ok"

@@ -30,22 +30,33 @@ constexpr int kAnyLength = -1;
 struct MetaType {
   bool recognised;
   int requiredLength;  // kAnyLength when any length will do
+  bool dataExamined;   // a content rule looks at the data itself
 };
 
 MetaType describe(std::uint8_t type) {
   switch (type) {
-    case 0x00: return {true, 2};  // Sequence Number
-    case 0x01: case 0x02: case 0x03: case 0x04:
-    case 0x05: case 0x06: case 0x07: case 0x7F:
-      return {true, kAnyLength};  // text events, Sequencer-Specific
-    case 0x20: return {true, 1};  // Channel Prefix
-    case 0x2F: return {true, 0};  // End of Track
-    case 0x51: return {true, 3};  // Set Tempo
-    case 0x54: return {true, 5};  // SMPTE Offset
-    case 0x58: return {true, 4};  // Time Signature
-    case 0x59: return {true, 2};  // Key Signature
-    default: return {false, kAnyLength};  // 0x08 and 0x09 included
+    case 0x00: return {true, 2, false};  // Sequence Number
+    case 0x02: return {true, kAnyLength, true};  // Copyright Notice: the "(C)" test
+    case 0x01: case 0x03: case 0x04: case 0x05:
+    case 0x06: case 0x07: case 0x7F:
+      return {true, kAnyLength, false};  // other text events, Sequencer-Specific
+    case 0x20: return {true, 1, false};  // Channel Prefix
+    case 0x2F: return {true, 0, false};  // End of Track
+    case 0x51: return {true, 3, false};  // Set Tempo
+    case 0x54: return {true, 5, false};  // SMPTE Offset
+    case 0x58: return {true, 4, false};  // Time Signature
+    case 0x59: return {true, 2, true};   // Key Signature: key and mode
+    default: return {false, kAnyLength, false};  // 0x08 and 0x09 included
   }
+}
+
+// Reads the data into the scratch buffer for the rules that examine it, and
+// otherwise passes over it in the image with the same effects on the stream,
+// so that a huge text event never takes a second copy in memory.
+bool takeData(const MetaType& meta, std::uint32_t length) {
+  if (meta.dataExamined) return readDeclaredData(length, kDataLengthWrong);
+  if (memoryStream.pass(length) == length) return true;
+  return reportError(kDataLengthWrong, lastOffset(), asSigned(length));
 }
 
 // Unrecognised data is stepped over, never buffered.
@@ -69,18 +80,17 @@ bool checkMetaBody(std::uint8_t type, const FileState& file, const TrackState& t
                        metaEventName(type));
   }
   if (!meta.recognised) return skipUnknownData(length);
-  return readDeclaredData(length, kDataLengthWrong) &&
-         checkMetaRules(type, length, file, track);
+  return takeData(meta, length) && checkMetaRules(type, length, file, track);
 }
 
 }  // namespace
 
 EventOutcome checkMetaEvent(const FileState& file, const TrackState& track) {
-  if (readBytes(1) != 1) {
+  std::uint8_t type = 0;
+  if (!readByte(&type)) {
     reportError(kTypeMissing, lastOffset());
     return EventOutcome::error;
   }
-  const std::uint8_t type = scratchBuffer.data()[0];
   if (!checkMetaBody(type, file, track)) return EventOutcome::error;
   return type == kEndOfTrackType ? EventOutcome::trackEnded : EventOutcome::eventDone;
 }

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,7 +33,27 @@ bool queryFileSize(FileHandle handle, std::uint32_t* size) {
   return true;
 }
 
+namespace {
+// Reading a large file into fresh memory costs more in page faults than in
+// copying: one fault per 4 KiB page. A block aligned to 2 MiB and advised for
+// huge pages faults once per 2 MiB instead. Only whole huge pages are
+// advised, so the block still takes no more memory than the file's size.
+constexpr std::size_t kHugePage = 2 * 1024 * 1024;
+
+std::uint8_t* allocateHugePageBlock(std::uint32_t size) {
+  void* block = nullptr;
+  if (::posix_memalign(&block, kHugePage, size) != 0) return nullptr;
+  ::madvise(block, size / kHugePage * kHugePage, MADV_HUGEPAGE);  // advice only
+  return static_cast<std::uint8_t*>(block);
+}
+}  // namespace
+
 std::uint8_t* allocateImage(std::uint32_t size) {
+  if (size >= kHugePage) {
+    if (std::uint8_t* block = allocateHugePageBlock(size)) return block;
+    // The alignment costs up to 2 MiB of address space more; a plain block
+    // may still fit where that does not.
+  }
   // malloc(0) may answer null; an empty file still gets a block.
   return static_cast<std::uint8_t*>(std::malloc(size > 0 ? size : 1));
 }

@@ -42,10 +42,9 @@ bool ScratchBuffer::reserve(std::uint32_t n) {
   return true;
 }
 
-std::uint32_t readBytes(std::uint32_t n) {
+bool reserveForRead(std::uint32_t n) {
   const std::uint32_t remaining = memoryStream.size() - memoryStream.position();
-  if (!scratchBuffer.reserve(n < remaining ? n : remaining)) return 0;
-  return memoryStream.read(scratchBuffer.data(), n);
+  return scratchBuffer.reserve(n < remaining ? n : remaining);
 }
 
 bool readUInt16BE(std::uint16_t* out) {
@@ -64,11 +63,10 @@ bool readUInt32BE(std::uint32_t* out) {
   return true;
 }
 
-bool readVarLen(std::uint32_t* out) {
-  std::uint32_t value = 0;
-  for (int count = 1; count <= kMaxVarLenBytes; ++count) {
-    if (readBytes(1) != 1) return false;
-    const std::uint8_t byte = scratchBuffer.data()[0];
+bool readVarLenContinued(std::uint32_t value, std::uint32_t* out) {
+  for (int count = 2; count <= kMaxVarLenBytes; ++count) {
+    std::uint8_t byte = 0;
+    if (!readByte(&byte)) return false;
     value = (value << 7) | (byte & 0x7F);
     if (byte < 0x80) {
       *out = value;

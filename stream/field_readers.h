@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "stream/memory_stream.h"
+
 // The one growable block that every reader fills. After readBytes returns k,
 // its first k bytes are the bytes just read; the rest are left as they were.
 // Growth replaces the block, so take data() afresh after each read.
@@ -35,13 +37,33 @@ class ScratchBuffer {
 
 extern ScratchBuffer scratchBuffer;
 
+// The readers run once or more per event, so their common cases are inline:
+// a read that fits the buffer, and a quantity of one byte.
+
+// Grows scratchBuffer for a read of n bytes that does not fit it.
+bool reserveForRead(std::uint32_t n);
+
 // Reads up to n bytes from memoryStream into scratchBuffer and returns how
 // many were placed there. Stream effects are those of MemoryStream::read.
 // The buffer grows only for bytes the image still holds (what remains, plus
 // 256), so a huge declared length in a small file reserves nothing extra.
 // When the growth fails, returns 0 without consuming anything and
 // scratchBuffer.exhausted() becomes true.
-std::uint32_t readBytes(std::uint32_t n);
+inline std::uint32_t readBytes(std::uint32_t n) {
+  if (n > scratchBuffer.capacity() && !reserveForRead(n)) return 0;
+  return memoryStream.read(scratchBuffer.data(), n);
+}
+
+// Reads one byte with the stream effects of readBytes(1), but hands it back
+// in *out and leaves scratchBuffer alone: status bytes, type bytes and the
+// bytes of variable-length quantities are used at once, never from the
+// buffer, and a store into the buffer would make the compiler reload every
+// stream field after it. False, *out untouched, when no data is left.
+inline bool readByte(std::uint8_t* out) {
+  if (!memoryStream.peekByte(out)) return false;
+  memoryStream.skip(1);
+  return true;
+}
 
 // Big-endian fields. Return true iff the whole field was read; *out is written
 // only then. A short field is consumed all the same (position = size) and
@@ -49,9 +71,19 @@ std::uint32_t readBytes(std::uint32_t n);
 bool readUInt16BE(std::uint16_t* out);
 bool readUInt32BE(std::uint32_t* out);
 
+// The rest of a quantity whose first byte had its top bit set; value holds
+// that byte's low seven bits.
+bool readVarLenContinued(std::uint32_t value, std::uint32_t* out);
+
 // Reads a variable-length quantity of at most 4 bytes (value at most
 // 0x0FFFFFFF). On success *out is the value and lastPosition the offset of its
 // last byte. Fails when the data ends inside it (lastPosition: the last byte
 // present) or when a fifth byte would be needed (that fifth byte is consumed
 // and lastPosition is its offset).
-bool readVarLen(std::uint32_t* out);
+inline bool readVarLen(std::uint32_t* out) {
+  std::uint8_t first = 0;
+  if (!readByte(&first)) return false;
+  if (first >= 0x80) return readVarLenContinued(first & 0x7F, out);
+  *out = first;
+  return true;
+}

@@ -30,10 +30,18 @@ class MemoryStream {
   // data is left, returns 0 and changes nothing. Otherwise lastPosition is
   // set to where the read began, even for n = 0.
   std::uint32_t read(std::uint8_t* dst, std::uint32_t n) {
-    if (position_ >= size_) return 0;
-    const std::uint32_t count = consume(n);
+    const std::uint32_t count = pass(n);
     if (count > 0) std::memcpy(dst, data_ + lastPosition_, count);
     return count;
+  }
+
+  // A read that copies nothing: the same result and the same effects on
+  // position and lastPosition, a pass of 0 bytes included. The bytes passed
+  // stay where they are, at lastBytes(). For data that is only stepped over
+  // but whose length counts as a read's does.
+  std::uint32_t pass(std::uint32_t n) {
+    if (position_ >= size_) return 0;
+    return consume(n);
   }
 
   // Stores the next byte in *out without consuming it. Returns false, and
@@ -52,6 +60,14 @@ class MemoryStream {
     if (position_ >= size_) return false;
     return consume(n) == n;
   }
+
+  // The bytes not yet consumed, remaining() of them. Like peekByte, looking
+  // at them moves nothing.
+  const std::uint8_t* ahead() const { return data_ + position_; }
+  std::uint32_t remaining() const { return size_ - position_; }
+  // The bytes that the latest read, pass or skip covered, lastCount() of
+  // them, in the image.
+  const std::uint8_t* lastBytes() const { return data_ + lastPosition_; }
 
   std::uint32_t position() const { return position_; }
   std::uint32_t lastPosition() const { return lastPosition_; }

@@ -1,0 +1,219 @@
+#include "bench_images.h"
+
+#include <cstdlib>
+#include <initializer_list>
+
+namespace {
+
+// Appends the fields of a file to one image.
+class ImageWriter {
+ public:
+  explicit ImageWriter(std::uint32_t reserve) { image_.reserve(reserve); }
+
+  void bytes(std::initializer_list<std::uint8_t> values) {
+    image_.insert(image_.end(), values.begin(), values.end());
+  }
+  void byte(std::uint8_t value) { image_.push_back(value); }
+  void be16(std::uint16_t value) { bytes({std::uint8_t(value >> 8), std::uint8_t(value)}); }
+  void be32(std::uint32_t value) {
+    bytes({std::uint8_t(value >> 24), std::uint8_t(value >> 16), std::uint8_t(value >> 8),
+           std::uint8_t(value)});
+  }
+  // Shortest form, most significant group first.
+  void varLen(std::uint32_t value) {
+    std::uint8_t groups[4];
+    int count = 0;
+    do {
+      groups[count++] = value & 0x7F;
+      value >>= 7;
+    } while (value != 0);
+    while (count > 1) byte(groups[--count] | 0x80);
+    byte(groups[0]);
+  }
+
+  void header(std::uint16_t format, std::uint16_t tracks) {
+    bytes({'M', 'T', 'h', 'd'});
+    be32(6);
+    be16(format);
+    be16(tracks);
+    be16(480);
+  }
+  // Starts an MTrk chunk whose length is filled in by endTrack.
+  void beginTrack() {
+    bytes({'M', 'T', 'r', 'k'});
+    lengthAt_ = image_.size();
+    be32(0);
+  }
+  void endOfTrack() { bytes({0x00, 0xFF, 0x2F, 0x00}); }
+  void endTrack() {
+    const std::uint32_t length = static_cast<std::uint32_t>(image_.size() - lengthAt_ - 4);
+    for (int i = 0; i < 4; ++i) image_[lengthAt_ + i] = std::uint8_t(length >> (24 - 8 * i));
+  }
+
+  // A text meta event at delta 0 whose whole size is exactly `size` bytes
+  // (at least 8): pads a track to a chosen length.
+  void paddingText(std::uint32_t size) {
+    for (;;) {
+      // Some sizes fall between two length-field widths; an empty text event
+      // first moves off them.
+      for (std::uint32_t length = size - 4; length + 8 > size; --length) {
+        if (3 + varLenSize(length) + length == size) {
+          bytes({0x00, 0xFF, 0x01});
+          varLen(length);
+          image_.insert(image_.end(), length, ' ');
+          return;
+        }
+      }
+      bytes({0x00, 0xFF, 0x01, 0x00});
+      size -= 4;
+    }
+  }
+
+  std::uint32_t size() const { return static_cast<std::uint32_t>(image_.size()); }
+  Image take() { return std::move(image_); }
+
+  static std::uint32_t varLenSize(std::uint32_t value) {
+    std::uint32_t count = 1;
+    while (value >= 0x80) {
+      value >>= 7;
+      ++count;
+    }
+    return count;
+  }
+
+ private:
+  Image image_;
+  std::size_t lengthAt_ = 0;
+};
+
+// A small linear congruential generator: the same numbers on every platform.
+class Numbers {
+ public:
+  explicit Numbers(std::uint32_t seed) : state_(seed) {}
+  std::uint32_t next() {
+    state_ = state_ * 1664525u + 1013904223u;
+    return state_ >> 8;
+  }
+
+ private:
+  std::uint32_t state_;
+};
+
+constexpr std::uint32_t kEndOfTrackSize = 4;      // 00 FF 2F 00
+constexpr std::uint32_t kLargestChannelEvent = 6;  // 2-byte delta, status, 2 data bytes
+
+// One channel event: mostly Note On/Off pairs under running status, with a
+// fresh status byte now and then (control change, program change, bend).
+void channelEvent(ImageWriter* out, Numbers* numbers, std::uint8_t channel, std::uint32_t index) {
+  const std::uint32_t r = numbers->next();
+  // Most delta times fit one byte; one in sixteen needs two.
+  out->varLen((r & 0xF) == 0 ? 0x80 + (r >> 4 & 0x3FF) : (r >> 4 & 0x3F));
+  const std::uint8_t note = 36 + (r >> 12) % 48;
+  switch (index % 64) {
+    case 0: out->bytes({std::uint8_t(0x90 | channel), note, 0x64}); break;
+    case 20: out->bytes({std::uint8_t(0xB0 | channel), 0x07, std::uint8_t(r >> 20 & 0x7F)}); break;
+    case 21: out->bytes({std::uint8_t(0x90 | channel), note, 0x50}); break;
+    case 40: out->bytes({std::uint8_t(0xC0 | channel), std::uint8_t(r >> 20 & 0x7F)}); break;
+    case 41: out->bytes({std::uint8_t(0xE0 | channel), 0x00, 0x40}); break;
+    case 42: out->bytes({std::uint8_t(0x90 | channel), note, 0x40}); break;
+    default: out->bytes({note, std::uint8_t(index & 1 ? 0x00 : 0x60)}); break;  // running status
+  }
+}
+
+}  // namespace
+
+Image denseChannelImage(std::uint32_t totalSize, int tracks) {
+  ImageWriter out(totalSize);
+  out.header(1, static_cast<std::uint16_t>(tracks));
+  Numbers numbers(12345);
+  for (int t = 0; t < tracks; ++t) {
+    // The last track takes what the division leaves over.
+    const std::uint32_t trackEnd =
+        t + 1 == tracks ? totalSize : out.size() + (totalSize - 14) / tracks;
+    out.beginTrack();
+    const std::uint8_t channel = static_cast<std::uint8_t>(t & 0x0F);
+    std::uint32_t index = 0;
+    while (trackEnd - out.size() > kEndOfTrackSize + 4 + 128 + kLargestChannelEvent) {
+      channelEvent(&out, &numbers, channel, index++);
+    }
+    out.paddingText(trackEnd - out.size() - kEndOfTrackSize);
+    out.endOfTrack();
+    out.endTrack();
+  }
+  return out.take();
+}
+
+Image sysExImage(std::uint32_t totalSize, std::uint32_t largestMessage) {
+  ImageWriter out(totalSize);
+  out.header(0, 1);
+  out.beginTrack();
+  Numbers numbers(777);
+  // Sizes from the largest down to a kilobyte, every fourth in the escape form.
+  const std::uint32_t sizes[] = {largestMessage, largestMessage / 4, 65536, 1024};
+  std::uint32_t index = 0;
+  for (;;) {
+    const std::uint32_t length = sizes[index % 4];
+    const std::uint32_t eventSize = 2 + ImageWriter::varLenSize(length) + length;
+    if (out.size() + eventSize + 128 + kEndOfTrackSize > totalSize) break;
+    const bool escape = index % 4 == 3;
+    out.bytes({0x00, std::uint8_t(escape ? 0xF7 : 0xF0)});
+    out.varLen(length);
+    for (std::uint32_t i = 0; i + 1 < length; ++i) out.byte(numbers.next() & 0x7F);
+    out.byte(0xF7);
+    ++index;
+  }
+  // Fill up with 1 KiB messages, then pad exactly.
+  while (out.size() + 1024 + 4 + 128 + kEndOfTrackSize <= totalSize) {
+    out.bytes({0x00, 0xF0, 0x88, 0x00});
+    for (int i = 0; i < 1023; ++i) out.byte(0x11);
+    out.byte(0xF7);
+  }
+  out.paddingText(totalSize - out.size() - kEndOfTrackSize);
+  out.endOfTrack();
+  out.endTrack();
+  return out.take();
+}
+
+Image metaEventImage(std::uint32_t events) {
+  ImageWriter out(events * 10);
+  out.header(0, 1);
+  out.beginTrack();
+  for (std::uint32_t i = 0; i < events; ++i) {
+    out.varLen(i % 7 == 0 ? 0 : i % 200);
+    switch (i % 10) {
+      case 0: out.bytes({0xFF, 0x01, 0x05, 'b', 'e', 'n', 'c', 'h'}); break;
+      case 1: out.bytes({0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}); break;
+      case 2: out.bytes({0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08}); break;
+      case 3: out.bytes({0xFF, 0x59, 0x02, 0xFD, 0x01}); break;
+      case 4: out.bytes({0xFF, 0x05, 0x02, 'l', 'a'}); break;
+      case 5: out.bytes({0xFF, 0x06, 0x04, 'm', 'a', 'r', 'k'}); break;
+      case 6: out.bytes({0xFF, 0x20, 0x01, 0x03}); break;
+      case 7: out.bytes({0xFF, 0x07, 0x03, 'c', 'u', 'e'}); break;
+      case 8: out.bytes({0xFF, 0x7F, 0x03, 0x00, 0x00, 0x41}); break;
+      default: out.bytes({0xFF, 0x03, 0x00}); break;  // an empty name
+    }
+  }
+  out.endOfTrack();
+  out.endTrack();
+  return out.take();
+}
+
+Image smallImage(std::uint32_t variant) {
+  ImageWriter out(256);
+  out.header(1, 2);
+  out.beginTrack();  // the tempo map
+  out.bytes({0x00, 0xFF, 0x03, 0x05, 't', 'e', 'm', 'p', 'o'});
+  out.bytes({0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20});
+  out.bytes({0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08});
+  out.endOfTrack();
+  out.endTrack();
+  out.beginTrack();
+  out.bytes({0x00, 0xC0, std::uint8_t(variant & 0x7F)});
+  for (std::uint32_t i = 0; i < 24 + variant % 16; ++i) {
+    const std::uint8_t note = 48 + (variant + i) % 24;
+    out.bytes({0x00, 0x90, note, 0x64, 0x60, note, 0x00});
+  }
+  out.endOfTrack();
+  out.endTrack();
+  return out.take();
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// Large valid images for the benchmarks. Each builder is deterministic, so a
+// run can be compared with the next one byte for byte.
+using Image = std::vector<std::uint8_t>;
+
+// Format 1, `tracks` track chunks of channel messages, nearly all under
+// running status, filling exactly totalSize bytes.
+Image denseChannelImage(std::uint32_t totalSize, int tracks);
+
+// Format 0, one track of SysEx messages (F0 and the F7 escape form) of up to
+// largestMessage data bytes, filling exactly totalSize bytes.
+Image sysExImage(std::uint32_t totalSize, std::uint32_t largestMessage);
+
+// Format 0, one track of `events` small meta events of recognised types that
+// pass their content rules, then End of Track.
+Image metaEventImage(std::uint32_t events);
+
+// A small format-1 file of two tracks; `variant` changes its contents a little.
+Image smallImage(std::uint32_t variant);

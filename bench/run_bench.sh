@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# Times the checker on large valid files held in the page cache, beside `cat`
+# of the same files, and prints one table.
+#
+#   bench/run_bench.sh            # from the repository root or anywhere
+#
+# Needs: cmake and a C++20 compiler (as for the build), hyperfine, GNU time
+# (/usr/bin/time), python3; Google Benchmark (libbenchmark-dev) for the
+# in-memory microbenchmark, which is skipped without it.
+# Environment: BUILD_DIR (default <repo>/build-bench), SCRATCH (default a
+# fresh temporary directory, removed at the end), RUNS (default 15),
+# BASELINE (another quelder binary, e.g. one built from an older commit, timed
+# in the same runs for a before/after column), MICRO=0 to skip the
+# in-memory microbenchmark.
+set -euo pipefail
+
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${BUILD_DIR:-$repo/build-bench}
+runs=${RUNS:-15}
+for tool in hyperfine python3 /usr/bin/time; do
+  command -v "$tool" >/dev/null || { echo "run_bench.sh: $tool is needed" >&2; exit 1; }
+done
+
+cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUELDER_BUILD_BENCH=ON >/dev/null
+cmake --build "$build" -j2 --target quelder make_bench_files >/dev/null
+quelder=$build/quelder
+
+if [[ -n ${SCRATCH:-} ]]; then
+  scratch=$SCRATCH
+  mkdir -p "$scratch"
+else
+  scratch=$(mktemp -d)
+  trap 'rm -rf "$scratch"' EXIT
+fi
+"$build/bench/make_bench_files" "$scratch"
+cd "$scratch"
+
+# Every file is valid: the checker must print nothing to standard error.
+small=(small/*.mid)
+for args in channel.mid sysex.mid meta.mid "${small[*]}"; do
+  # shellcheck disable=SC2086  # the small files are one word list
+  if [[ -n $("$quelder" $args 2>&1 >/dev/null) ]]; then
+    echo "run_bench.sh: a benchmark file did not check clean: ${args:0:40}" >&2
+    exit 1
+  fi
+done
+
+# hyperfine runs each command without a shell (-N) and sends its output to
+# /dev/null; --warmup puts the files in the page cache first. The names of the
+# small files exceed what one argument may hold, so hyperfine hands them to
+# xargs, which passes all 10,000 to one process (-s lifts its own limit).
+printf '%s\n' "${small[@]}" >small.list
+baseline=${BASELINE:-}
+time_all() {  # name, a prefix that hands over the arguments (or ""), the arguments
+  local name=$1 prefix=$2 tail=$3
+  local commands=("${prefix}cat $tail" "$prefix$quelder $tail")
+  [[ -n $baseline ]] && commands+=("$prefix$baseline $tail")
+  hyperfine -N --style none --warmup 3 --runs "$runs" --export-json "$name.json" \
+    "${commands[@]}" >/dev/null 2>>hyperfine.log
+}
+largest_rss() {  # the program, then its arguments: KiB, the largest of three runs
+  local peak=0 kb
+  for _ in 1 2 3; do
+    /usr/bin/time -o rss.time -f %M "$@" >/dev/null 2>&1
+    kb=$(<rss.time)
+    (( kb > peak )) && peak=$kb
+  done
+  echo "$peak"
+}
+peak_rss() {  # name, then the checker's arguments
+  local name=$1
+  shift
+  largest_rss "$quelder" "$@" >"$name.rss"
+  [[ -n $baseline ]] && largest_rss "$baseline" "$@" >"$name.baseline.rss"
+  du -cb "$@" | tail -1 | cut -f1 >"$name.size"
+}
+
+for name in channel sysex meta; do
+  time_all "$name" "" "$name.mid"
+  peak_rss "$name" "$name.mid"
+done
+time_all small "xargs -s 1000000 -a small.list " ""
+peak_rss small "${small[@]}"
+
+echo "$(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg) after the runs; $runs runs each."
+python3 - "$scratch" "$baseline" <<'PY'
+import json, statistics, sys, os
+os.chdir(sys.argv[1])
+MiB = 1024 * 1024
+cases = [
+    # name, description, throughput target (MB/s), ratio-to-cat target, time target (s)
+    ("channel", "64 MiB channel messages, 16 tracks", 1000, None, None),
+    ("sysex", "64 MiB SysEx, messages up to 4 MiB", None, 2.0, None),
+    ("meta", "1,000,000 small meta events", None, None, None),
+    ("small", "10,000 small files, one command", None, None, 1.0),
+]
+# Medians decide; the fastest run is shown beside each, since on a shared
+# machine it is the best guide to what the program itself costs.
+baseline = sys.argv[2]
+print("| Case | Bytes | quelder median (fastest) | MB/s | cat median (fastest) | quelder/cat | Peak RSS | Targets |"
+      + (" Baseline median, peak RSS |" if baseline else ""))
+print("|---|---:|---:|---:|---:|---:|---:|---|" + ("---:|" if baseline else ""))
+for name, text, mbps_target, ratio_target, time_target in cases:
+    results = json.load(open(name + ".json"))["results"]
+    cat, checker = (statistics.median(r["times"]) for r in results[:2])
+    cat_min, checker_min = (min(r["times"]) for r in results[:2])
+    size = int(open(name + ".size").read())
+    rss_kib = int(open(name + ".rss").read())
+    mbps = size / checker / 1e6
+    ratio = checker / cat
+    marks = []
+    def mark(ok, what):
+        marks.append(("met" if ok else "MISSED") + ": " + what)
+    if mbps_target:
+        mark(mbps >= mbps_target, f">= {mbps_target} MB/s")
+    if ratio_target:
+        mark(ratio <= ratio_target, f"<= {ratio_target:g}x cat")
+    if time_target:
+        mark(checker < time_target, f"< {time_target:g} s")
+    if name != "small":
+        limit = size + 4 * MiB
+        mark(rss_kib * 1024 <= limit, f"RSS <= size + 4 MiB ({limit / MiB:.1f} MiB)")
+    print(f"| {text} | {size} | {checker * 1e3:.1f} ms ({checker_min * 1e3:.1f}) | {mbps:.0f} "
+          f"| {cat * 1e3:.1f} ms ({cat_min * 1e3:.1f}) "
+          f"| {ratio:.2f} | {rss_kib / 1024:.1f} MiB | {'; '.join(marks) or '-'} |"
+          + (f" {statistics.median(results[2]['times']) * 1e3:.1f} ms, "
+             f"{int(open(name + '.baseline.rss').read()) / 1024:.1f} MiB |" if baseline else ""))
+PY
+
+if [[ ${MICRO:-1} != 0 ]] && cmake --build "$build" -j2 --target event_loop_bench >/dev/null 2>&1; then
+  echo
+  echo "In-memory event loop (checkImage, no file, no output):"
+  "$build/bench/event_loop_bench" --benchmark_min_time=0.5 2>/dev/null |
+    grep -E '^(BM_|Benchmark|-)'
+fi

@@ -75,6 +75,7 @@ bool readVarLenContinued(std::uint32_t value, std::uint32_t* out) {
   }
   // The fourth byte still had its top bit set: the fifth is read, and so
   // consumed, before giving up.
-  readBytes(1);
+  std::uint8_t fifth = 0;
+  readByte(&fifth);
   return false;
 }

@@ -180,4 +180,39 @@ TEST_F(MemoryStreamTest, EmptyImageYieldsNothing) {
   EXPECT_EQ(memoryStream.lastCount(), 4u);
 }
 
+// pass() stands in for a read whose bytes are only looked at in place: it
+// must move both offsets exactly as read() does, the empty case included.
+TEST_F(MemoryStreamTest, PassMovesLikeAReadAndLeavesTheBytesInPlace) {
+  struct Case {
+    std::uint32_t start;
+    std::uint32_t n;
+    std::uint32_t result;
+    std::uint32_t position;
+    std::uint32_t lastPosition;
+  };
+  const Case cases[] = {
+      {2, 3, 3, 5, 2},             // all bytes there
+      {8, 4, 2, 10, 8},            // short: what remains
+      {5, 0, 0, 5, 5},             // nothing asked while data remains: marks its start
+      {6, 0xFFFFFFFF, 4, 10, 6},   // bounded by the image
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "start " << c.start << ", n " << c.n);
+    advanceTo(c.start);
+    EXPECT_EQ(memoryStream.pass(c.n), c.result);
+    expectOffsets(c.position, c.lastPosition);
+    EXPECT_EQ(memoryStream.lastCount(), c.result);
+    EXPECT_EQ(memoryStream.lastBytes(), image_.data() + c.lastPosition);
+    EXPECT_EQ(memoryStream.ahead(), image_.data() + c.position);
+    EXPECT_EQ(memoryStream.remaining(), 10 - c.position);
+  }
+  // With no data left a pass changes nothing, like a read.
+  advanceTo(7);
+  ASSERT_TRUE(memoryStream.skip(3));
+  EXPECT_EQ(memoryStream.pass(1), 0u);
+  EXPECT_EQ(memoryStream.pass(0), 0u);
+  expectOffsets(10, 7);
+  EXPECT_EQ(memoryStream.lastCount(), 3u);
+}
+
 }  // namespace

@@ -15,20 +15,6 @@
 
 namespace {
 
-struct Case {
-  std::string name;
-  Bytes image;
-  std::string diagnostics;
-  bool conforms;
-};
-
-void expectCases(const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    expectCheck(c.image, c.diagnostics, c.conforms);
-  }
-}
-
 Bytes minimalTrack() { return track(endOfTrack()); }
 
 std::string chunkMalformed(long offset) { return errorAt(offset, "チャンク形式が不正です。"); }

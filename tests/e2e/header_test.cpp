@@ -11,20 +11,6 @@
 
 namespace {
 
-struct Case {
-  std::string name;
-  Bytes image;
-  std::string diagnostics;
-  bool conforms;
-};
-
-void expectCases(const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    expectCheck(c.image, c.diagnostics, c.conforms);
-  }
-}
-
 // The first bytes of a valid header chunk, cut after count bytes.
 Bytes headerPrefix(std::size_t count) {
   const Bytes whole = header(1, 0, 480);
@@ -156,7 +142,7 @@ TEST(HeaderCheck, TrackCountIsNotJudgedAgainstTheFormat) {
 }
 
 TEST(HeaderCheck, Division) {
-  std::vector<Case> cases = {
+  std::vector<CheckCase> cases = {
       {"ticks 0", header(0, 0, 0x0000), "", true},
       {"ticks 1", header(0, 0, 0x0001), "", true},
       {"ticks 0x7FFF", header(0, 0, 0x7FFF), "", true},

@@ -13,20 +13,6 @@
 
 namespace {
 
-struct Case {
-  std::string name;
-  Bytes image;
-  std::string diagnostics;
-  bool conforms;
-};
-
-void expectCases(const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    expectCheck(c.image, c.diagnostics, c.conforms);
-  }
-}
-
 // One format 0 track whose length field covers the data exactly.
 Bytes oneTrack(const Bytes& data) { return smf(0, {data}); }
 
@@ -171,7 +157,7 @@ TEST(MetaEventFraming, RecognisedDataRunningPastTheEndOfTheFile) {
 }
 
 TEST(MetaEventFraming, ZeroLengthEventsReadNothing) {
-  std::vector<Case> cases;
+  std::vector<CheckCase> cases;
   for (const char* type : {"01", "03", "04", "05", "06", "07", "7F"}) {
     cases.push_back({std::string("type ") + type,
                      oneTrack(hex(std::string("00 FF ") + type + " 00 00 FF 2F 00")), "", true});
@@ -183,7 +169,7 @@ TEST(MetaEventFraming, ZeroLengthEventsReadNothing) {
 }
 
 TEST(MetaEventFraming, UnrecognisedTypesWarnAndAreSkipped) {
-  std::vector<Case> cases;
+  std::vector<CheckCase> cases;
   for (const char* type : {"08", "09", "0A", "1F", "21", "2E", "30", "50", "52", "53",
                            "55", "57", "5A", "7E", "80", "A0", "F0", "F7", "FE", "FF"}) {
     cases.push_back({std::string("type ") + type,
@@ -276,7 +262,7 @@ TEST(MetaEventFraming, EveryMetaEventCancelsRunningStatus) {
       {"21 01 00", false},      {"80 02 00 00", false},
       {"FF 00", false},
   };
-  std::vector<Case> cases;
+  std::vector<CheckCase> cases;
   // Control: the same layout without the meta event keeps running status.
   cases.push_back({"no meta event", oneTrack(hex("00 90 3C 40 00 3C 00 00 FF 2F 00")), "", true});
   for (const Meta& meta : metas) {

@@ -16,20 +16,6 @@
 
 namespace {
 
-struct Case {
-  std::string name;
-  Bytes image;
-  std::string diagnostics;
-  bool conforms;
-};
-
-void expectCases(const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    expectCheck(c.image, c.diagnostics, c.conforms);
-  }
-}
-
 Bytes oneTrack(const Bytes& data) { return smf(0, {data}); }
 
 // A meta event without its delta time.
@@ -335,7 +321,7 @@ TEST(MetaRulesKeySignature, KeysAndModes) {
       {"F8 05", tooManyFlats(26)},
       {"80 FF", tooManyFlats(26)},
   };
-  std::vector<Case> cases;
+  std::vector<CheckCase> cases;
   for (const Key& key : keys) {
     cases.push_back({key.data, oneTrack(withEnd(concat({hex("00 FF 59 02"), hex(key.data)}))),
                      key.diagnostics, key.diagnostics.empty()});

@@ -157,3 +157,10 @@ void expectCheck(const Bytes& image, const std::string& diagnostics, bool confor
   EXPECT_EQ(run.err, diagnostics);
   EXPECT_EQ(run.out, progressLine(path) + verdictLine(path, conforms));
 }
+
+void expectCases(const std::vector<CheckCase>& cases) {
+  for (const CheckCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    expectCheck(c.image, c.diagnostics, c.conforms);
+  }
+}

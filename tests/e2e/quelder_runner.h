@@ -51,3 +51,14 @@ std::string fileError(const std::string& message);
 // diagnostics and verdict, and exit status 0.
 void expectCheck(const Bytes& image, const std::string& diagnostics, bool conforms,
                  const std::string& name = "test.mid");
+
+// One row of a table of checks.
+struct CheckCase {
+  std::string name;
+  Bytes image;
+  std::string diagnostics;
+  bool conforms;
+};
+
+// expectCheck for every row, each traced by its name.
+void expectCases(const std::vector<CheckCase>& cases);

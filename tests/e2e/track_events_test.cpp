@@ -15,20 +15,6 @@
 
 namespace {
 
-struct Case {
-  std::string name;
-  Bytes image;
-  std::string diagnostics;
-  bool conforms;
-};
-
-void expectCases(const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    expectCheck(c.image, c.diagnostics, c.conforms);
-  }
-}
-
 // One format 0 track whose length field covers the data exactly.
 Bytes oneTrack(const Bytes& data) { return smf(0, {data}); }
 
@@ -226,7 +212,7 @@ TEST(TrackEvents, ChannelMessageLengths) {
       {0xE0, 2, "ピッチベンド"},
       {0xEF, 2, "ピッチベンド"},
   };
-  std::vector<Case> cases;
+  std::vector<CheckCase> cases;
   for (const Kind& kind : kinds) {
     const std::string name = twoDigitHex(kind.status) + " ";
     const Bytes status{kind.status};
@@ -324,7 +310,7 @@ TEST(TrackEvents, SysExDeclaringTheLargestLength) {
 }
 
 TEST(TrackEvents, StatusBytesNotAllowedInATrack) {
-  std::vector<Case> cases;
+  std::vector<CheckCase> cases;
   for (unsigned status = 0xF1; status <= 0xFE; ++status) {
     if (status == 0xF7) continue;
     const Bytes event{0x00, static_cast<std::uint8_t>(status), 0x00, 0x00};

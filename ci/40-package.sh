@@ -55,7 +55,7 @@ done
 dpkg-deb -f "$deb" Depends | grep -q 'libc6' || fail "Depends does not name libc6"
 
 # lintian: any error or warning fails; info tags are listed.
-lintian --info --tag-display-limit 0 "$deb" >"$tmp/lintian" 2>&1 || true
+lintian --display-info --tag-display-limit 0 "$deb" >"$tmp/lintian" 2>&1 || true
 cat "$tmp/lintian"
 grep -qE '^[EW]: ' "$tmp/lintian" && fail "lintian reports errors or warnings"
 # The hardening that dpkg-buildflags gives (fortify, stack protector, relro,

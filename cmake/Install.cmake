@@ -106,6 +106,14 @@ if(BUILD_TESTING)
       COMMAND sh "${PROJECT_SOURCE_DIR}/tests/man_lint_test.sh" ${lint_programs}
               "${PROJECT_SOURCE_DIR}/man/quelder.1" "${PROJECT_SOURCE_DIR}/man/ja/quelder.1")
   endif()
+  # Every message the checker prints is listed under DIAGNOSTICS in both pages.
+  if(QUELDER_GROFF)
+    get_target_property(core_sources quelder_core SOURCES)
+    add_test(NAME man_pages_diagnostics
+      COMMAND sh tests/man_diagnostics_test.sh "${QUELDER_GROFF}" man/quelder.1 man/ja/quelder.1
+              ${core_sources}
+      WORKING_DIRECTORY "${PROJECT_SOURCE_DIR}")
+  endif()
 endif()
 
 # The Debian package: one binary package holding everything installed above.

@@ -46,7 +46,7 @@ endif()
 
 # Who answers for the package. Debian's tools take the packager from
 # DEBFULLNAME and DEBEMAIL; set QUELDER_MAINTAINER to override both.
-if(DEFINED ENV{DEBEMAIL})
+if(DEFINED ENV{DEBFULLNAME} AND DEFINED ENV{DEBEMAIL})
   set(maintainer "$ENV{DEBFULLNAME} <$ENV{DEBEMAIL}>")
 else()
   set(maintainer "The Quelder developers <quelder@example.org>")

@@ -109,6 +109,21 @@ expect "no arguments" \
 quelder.exe [検証するファイル名(複数可)]
 " ""
 
+# The README's pipeline for a UTF-8 terminal loses no line, whatever the file
+# names: UTF-8 ones, and ones with bytes that are no CP932 character.
+batch=()
+for name in "러.mid" "café.mid" "$(printf 'x\x81')" "$(printf '\xff\xfe.mid')"; do
+  cp "$good" "$tmp/$name"
+  batch+=("$tmp/$name")
+done
+batch+=("$good")
+read -r progress verdicts < <(/usr/bin/quelder "${batch[@]}" 2>&1 | iconv -c -f CP932 -t UTF-8 |
+  awk '/SMF規格1.0に適合しているかを検証します:$/ { p++ }
+       /SMF規格1.0に適合しています。$/ { v++ }
+       END { print p + 0, v + 0 }')
+[ "$progress $verdicts" = "${#batch[@]} ${#batch[@]}" ] ||
+  fail "through iconv -c, ${#batch[@]} files gave $progress progress and $verdicts verdict lines"
+
 # The installed pages: linted, found by man, and rendered without a message.
 en=/usr/share/man/man1/quelder.1.gz
 ja=/usr/share/man/ja/man1/quelder.1.gz

@@ -9,7 +9,6 @@ ScratchBuffer scratchBuffer;
 namespace {
 constexpr std::uint32_t kInitialCapacity = 256;
 constexpr std::uint32_t kGrowthMargin = 256;
-constexpr int kMaxVarLenBytes = 4;
 }  // namespace
 
 bool ScratchBuffer::create() {
@@ -61,21 +60,4 @@ bool readUInt32BE(std::uint32_t* out) {
   *out = (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) |
          (std::uint32_t{b[2]} << 8) | std::uint32_t{b[3]};
   return true;
-}
-
-bool readVarLenContinued(std::uint32_t value, std::uint32_t* out) {
-  for (int count = 2; count <= kMaxVarLenBytes; ++count) {
-    std::uint8_t byte = 0;
-    if (!readByte(&byte)) return false;
-    value = (value << 7) | (byte & 0x7F);
-    if (byte < 0x80) {
-      *out = value;
-      return true;
-    }
-  }
-  // The fourth byte still had its top bit set: the fifth is read, and so
-  // consumed, before giving up.
-  std::uint8_t fifth = 0;
-  readByte(&fifth);
-  return false;
 }

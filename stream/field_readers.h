@@ -71,9 +71,26 @@ inline bool readByte(std::uint8_t* out) {
 bool readUInt16BE(std::uint16_t* out);
 bool readUInt32BE(std::uint32_t* out);
 
-// The rest of a quantity whose first byte had its top bit set; value holds
-// that byte's low seven bits.
-bool readVarLenContinued(std::uint32_t value, std::uint32_t* out);
+inline constexpr std::uint32_t kMaxVarLenBytes = 4;
+
+// The one decoder of variable-length quantities: the one at the start of
+// bytes[0, available), at most kMaxVarLenBytes bytes, the last with its top
+// bit clear. Returns how many bytes it spans and stores its value in *out;
+// returns 0, *out untouched, when available ends inside it or its fourth byte
+// still has the top bit set. Reads nothing at or past bytes + available.
+inline std::uint32_t decodeVarLen(const std::uint8_t* bytes, std::uint32_t available,
+                                  std::uint32_t* out) {
+  const std::uint32_t limit = available < kMaxVarLenBytes ? available : kMaxVarLenBytes;
+  std::uint32_t value = 0;
+  for (std::uint32_t i = 0; i < limit; ++i) {
+    value = (value << 7) | (bytes[i] & 0x7Fu);
+    if (bytes[i] < 0x80) {
+      *out = value;
+      return i + 1;
+    }
+  }
+  return 0;
+}
 
 // Reads a variable-length quantity of at most 4 bytes (value at most
 // 0x0FFFFFFF). On success *out is the value and lastPosition the offset of its
@@ -81,9 +98,15 @@ bool readVarLenContinued(std::uint32_t value, std::uint32_t* out);
 // present) or when a fifth byte would be needed (that fifth byte is consumed
 // and lastPosition is its offset).
 inline bool readVarLen(std::uint32_t* out) {
-  std::uint8_t first = 0;
-  if (!readByte(&first)) return false;
-  if (first >= 0x80) return readVarLenContinued(first & 0x7F, out);
-  *out = first;
-  return true;
+  const std::uint32_t available = memoryStream.remaining();
+  const std::uint32_t size = decodeVarLen(memoryStream.ahead(), available, out);
+  // A failure consumes every byte it looked at, the fifth included.
+  constexpr std::uint32_t kLookedAtOnFailure = kMaxVarLenBytes + 1;
+  const std::uint32_t consumed =
+      size != 0 ? size : (available < kLookedAtOnFailure ? available : kLookedAtOnFailure);
+  if (consumed == 0) return false;
+  // Two steps, so that lastPosition is the offset of the last byte consumed.
+  memoryStream.skip(consumed - 1);
+  memoryStream.skip(1);
+  return size != 0;
 }

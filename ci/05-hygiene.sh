@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 python3 tools/check-include-cycles .
 
-mapfile -t sources < <(find . \( -name 'build*' -o -name '.*' -o -name node_modules \) \
+mapfile -t sources < <(find . \( -name 'build*' -o -path './.*' -o -name node_modules \) \
   -prune -o \( -name '*.cpp' -o -name '*.h' \) -print | sort)
 if ! clang-format-14 --dry-run --Werror "${sources[@]}"; then
   echo "05-hygiene: run clang-format-14 -i on the files above" >&2

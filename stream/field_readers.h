@@ -38,7 +38,7 @@ class ScratchBuffer {
 extern ScratchBuffer scratchBuffer;
 
 // The readers run once or more per event, so their common cases are inline:
-// a read that fits the buffer, and a quantity of one byte.
+// a read that fits the buffer, and variable-length quantities.
 
 // Grows scratchBuffer for a read of n bytes that does not fit it.
 bool reserveForRead(std::uint32_t n);

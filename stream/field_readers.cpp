@@ -61,3 +61,19 @@ bool readUInt32BE(std::uint32_t* out) {
          (std::uint32_t{b[2]} << 8) | std::uint32_t{b[3]};
   return true;
 }
+
+bool readVarLenContinued(std::uint32_t* out) {
+  // Decoded from its first byte, the latest one read.
+  const std::uint32_t available = memoryStream.remaining() + 1;
+  const std::uint32_t size = decodeVarLen(memoryStream.lastBytes(), available, out);
+  // A failure consumes every byte it looked at, the fifth included.
+  constexpr std::uint32_t kLookedAtOnFailure = kMaxVarLenBytes + 1;
+  const std::uint32_t consumed =
+      size != 0 ? size : (available < kLookedAtOnFailure ? available : kLookedAtOnFailure);
+  // The rest in two steps, so that lastPosition is the offset of the last byte.
+  if (consumed > 1) {
+    memoryStream.skip(consumed - 2);
+    memoryStream.skip(1);
+  }
+  return size != 0;
+}

@@ -80,9 +80,14 @@ inline constexpr std::uint32_t kMaxVarLenBytes = 4;
 // still has the top bit set. Reads nothing at or past bytes + available.
 inline std::uint32_t decodeVarLen(const std::uint8_t* bytes, std::uint32_t available,
                                   std::uint32_t* out) {
+  if (available == 0) return 0;
+  if (bytes[0] < 0x80) {  // nearly every delta time and length: one byte
+    *out = bytes[0];
+    return 1;
+  }
   const std::uint32_t limit = available < kMaxVarLenBytes ? available : kMaxVarLenBytes;
-  std::uint32_t value = 0;
-  for (std::uint32_t i = 0; i < limit; ++i) {
+  std::uint32_t value = bytes[0] & 0x7Fu;
+  for (std::uint32_t i = 1; i < limit; ++i) {
     value = (value << 7) | (bytes[i] & 0x7Fu);
     if (bytes[i] < 0x80) {
       *out = value;
@@ -92,21 +97,18 @@ inline std::uint32_t decodeVarLen(const std::uint8_t* bytes, std::uint32_t avail
   return 0;
 }
 
+// The rest of a quantity whose first byte, just read, had its top bit set.
+bool readVarLenContinued(std::uint32_t* out);
+
 // Reads a variable-length quantity of at most 4 bytes (value at most
 // 0x0FFFFFFF). On success *out is the value and lastPosition the offset of its
 // last byte. Fails when the data ends inside it (lastPosition: the last byte
 // present) or when a fifth byte would be needed (that fifth byte is consumed
 // and lastPosition is its offset).
 inline bool readVarLen(std::uint32_t* out) {
-  const std::uint32_t available = memoryStream.remaining();
-  const std::uint32_t size = decodeVarLen(memoryStream.ahead(), available, out);
-  // A failure consumes every byte it looked at, the fifth included.
-  constexpr std::uint32_t kLookedAtOnFailure = kMaxVarLenBytes + 1;
-  const std::uint32_t consumed =
-      size != 0 ? size : (available < kLookedAtOnFailure ? available : kLookedAtOnFailure);
-  if (consumed == 0) return false;
-  // Two steps, so that lastPosition is the offset of the last byte consumed.
-  memoryStream.skip(consumed - 1);
-  memoryStream.skip(1);
-  return size != 0;
+  std::uint8_t first = 0;
+  if (!readByte(&first)) return false;
+  if (first >= 0x80) return readVarLenContinued(out);
+  *out = first;  // nearly every delta time and length: one byte
+  return true;
 }

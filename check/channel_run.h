@@ -7,6 +7,16 @@
 #include "stream/field_readers.h"
 #include "stream/memory_stream.h"
 
+// Program Change and Channel Pressure carry one data byte, the others two.
+inline std::uint32_t channelDataLength(std::uint8_t status) {
+  const std::uint8_t kind = status & 0xF0;
+  return kind == 0xC0 || kind == 0xD0 ? 1 : 2;
+}
+
+// The longest channel message: four bytes of delta time, a status byte and
+// two data bytes.
+inline constexpr std::uint32_t kLongestChannelEvent = kMaxVarLenBytes + 3;
+
 // The fast path of the track event loop. Channel messages are nearly every
 // event of a large file, and each costs the general steps (checkTrackEvents)
 // four reads that record their offsets. skipChannelRun takes a run of them in
@@ -16,8 +26,9 @@
 // starts inside the track's declared length and is a channel message whose
 // delta time, status byte (or the running status in force) and data bytes all
 // lie in the image. Anything else, or anything it cannot be sure of, it leaves
-// to the general steps; a new rule for channel messages must be added to both
-// or make this path stop before the events it concerns.
+// to the general steps. A new rule for channel messages must make this path
+// stop before the events it concerns; channel_run_test.cpp and the fuzz
+// target compare both paths and find any event it passes wrongly.
 //
 // What it must leave: position, lastPosition and *track exactly as the general
 // steps would after checking the same events one by one. The stream stands
@@ -29,18 +40,6 @@
 // Returns the number of events in the run; 0 when there is none, nothing
 // changed. Inline: the event loop tries it before every event that is not
 // part of a run, and a call costs more than most of those tries.
-inline std::uint32_t skipChannelRun(TrackState* track);
-
-// Program Change and Channel Pressure carry one data byte, the others two.
-inline std::uint32_t channelDataLength(std::uint8_t status) {
-  const std::uint8_t kind = status & 0xF0;
-  return kind == 0xC0 || kind == 0xD0 ? 1 : 2;
-}
-
-// The longest channel message: four bytes of delta time, a status byte and
-// two data bytes.
-inline constexpr std::uint32_t kLongestChannelEvent = kMaxVarLenBytes + 3;
-
 inline std::uint32_t skipChannelRun(TrackState* track) {
   const std::uint32_t available = memoryStream.remaining();
   // Events that start this near the end of the image are left to the general

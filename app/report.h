@@ -25,7 +25,7 @@ class PrintableName {
  private:
   const char* text_;  // the name itself when it needs no change
   char* allocated_ = nullptr;
-  char inline_[256];
+  char inline_[4096];  // any path the system can open (PATH_MAX) fits here
 };
 
 // Banner, progress and verdict lines: standard output.

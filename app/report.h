@@ -1,12 +1,12 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 // Every line the program prints goes through here. Format strings use %d,
 // %s and %2X only and end with a line feed. Each line leaves the process in
-// one write, so standard output and standard error interleave in the order
-// they were produced even when both go to one place.
+// one write (short of memory for a very long one), so standard output and
+// standard error interleave in the order they were produced even when both
+// go to one place.
 
 // A file name as it is echoed, for the %s of a line: each byte below 0x20 and
 // the byte 0x7F shows as '?', as `ls -q` shows them, so that no name can add

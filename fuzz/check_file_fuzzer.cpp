@@ -71,8 +71,8 @@ MemoryFile& capture() {
 const std::string& scratchDirectory() {
   static const std::string path = [] {
     const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
-                          "/quelder-fuzz-XXXXXX";
+    std::string pattern =
+        std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/quelder-fuzz-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) {
       std::perror("check_file_fuzzer: cannot make a scratch directory");
       std::abort();
@@ -151,8 +151,8 @@ std::size_t lineStarting(std::string_view text, std::string_view head) {
 
 void expectOutputLost(const Run& run) {
   if (run.exitStatus != 1) fail("standard output was lost, yet the exit status is not 1", run.text);
-  if (!run.text.ends_with(kOutputLost) || run.text.find(kOutputLost) + kOutputLost.size() !=
-                                              run.text.size()) {
+  if (!run.text.ends_with(kOutputLost) ||
+      run.text.find(kOutputLost) + kOutputLost.size() != run.text.size()) {
     fail("standard output was lost, yet standard error does not end by saying so once", run.text);
   }
 }

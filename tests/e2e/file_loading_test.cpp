@@ -296,7 +296,8 @@ TEST(FileLoading, ConcurrentCheckersShareTheFile) {
   const RunResult second = runQuelder(args);
   firstRun.join();
   std::string expected;
-  for (std::size_t i = 0; i < kChecks; ++i) expected += progressLine(path) + verdictLine(path, true);
+  for (std::size_t i = 0; i < kChecks; ++i)
+    expected += progressLine(path) + verdictLine(path, true);
   for (const RunResult* run : std::vector<const RunResult*>{&first, &second}) {
     EXPECT_EQ(run->exitStatus, 0);
     EXPECT_EQ(std::count(run->err.begin(), run->err.end(), '\n'), 0) << "open messages";
@@ -516,9 +517,17 @@ TEST(FileLoading, StandardStreamsClosedFullOrBroken) {
     std::string err;
   };
   const std::vector<Case> cases = {
-      {"output full", {good, bad}, openedOn(1, "/dev/full"), 1, "",
+      {"output full",
+       {good, bad},
+       openedOn(1, "/dev/full"),
+       1,
+       "",
        badErr + fileError("標準出力に書き込めませんでした。")},
-      {"banner to a full output", {}, openedOn(1, "/dev/full"), 1, "",
+      {"banner to a full output",
+       {},
+       openedOn(1, "/dev/full"),
+       1,
+       "",
        fileError("標準出力に書き込めませんでした。")},
       {"error stream full", {good, bad}, openedOn(2, "/dev/full"), 1, bothOut, ""},
       {"error stream full, nothing to say", {good}, openedOn(2, "/dev/full"), 0, goodOut, ""},

@@ -1,5 +1,6 @@
 #include "app/report.h"
 #include "check/check_file.h"
+#include "platform/load_file.h"
 
 namespace {
 constexpr char kBanner[] =
@@ -13,16 +14,18 @@ constexpr char kDoesNotConform[] = "検証結果: %sは、SMF規格1.0に適合�
 }  // namespace
 
 // Every argument is a file name, even one that starts with a hyphen. The exit
-// status is always 0: the verdict lines are the result.
+// status is 0 whatever the verdicts: the verdict lines are the result. It is 1
+// only when a line could not be written, so that lost verdicts never pass for
+// a clean run.
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    printOutput("%s", kBanner);
-    return 0;
-  }
+  // Otherwise a closed standard descriptor goes to the first file opened.
+  if (!reserveStandardDescriptors()) return 1;
+  if (argc < 2) printOutput("%s", kBanner);
   for (int i = 1; i < argc; ++i) {
-    printOutput(kProgress, argv[i]);
+    const PrintableName name(argv[i]);
+    printOutput(kProgress, name.text());
     const bool conforms = checkFile(argv[i]);
-    printOutput(conforms ? kConforms : kDoesNotConform, argv[i]);
+    printOutput(conforms ? kConforms : kDoesNotConform, name.text());
   }
-  return 0;
+  return reportWriteFailures() ? 1 : 0;
 }

@@ -1,0 +1,167 @@
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
+#include "check/check_state.h"
+#include "check/meta_rules.h"
+#include "stream/field_readers.h"
+#include "stream/memory_stream.h"
+#include "stream/meta_types.h"
+
+// Program Change and Channel Pressure carry one data byte, the others two.
+inline std::uint32_t channelDataLength(std::uint8_t status) {
+  const std::uint8_t kind = status & 0xF0;
+  return kind == 0xC0 || kind == 0xD0 ? 1 : 2;
+}
+
+// The longest channel message: four bytes of delta time, a status byte and
+// two data bytes. Every event that a run takes starts at least this far
+// before the end of the image, so that its delta time, status byte and the
+// type and first length byte of a meta event lie in it.
+inline constexpr std::uint32_t kLongestChannelEvent = kMaxVarLenBytes + 3;
+
+namespace event_run {
+
+inline constexpr std::uint8_t kMetaStatus = 0xFF;
+inline constexpr std::uint8_t kEndOfTrackType = 0x2F;  // its outcome ends the track
+inline constexpr int kNotInRun = -2;
+
+// For each meta-event type, the data length with which an event of that type
+// certainly passes every general step of a meta event (a row's own length,
+// or kAnyLength), or kNotInRun. A run takes only types whose data is not read
+// and whose content rule is none, or, where the track may hold the tempo map,
+// the first-track rule of format 1. Every other rule (placement at the start
+// of the track, Copyright Notice, Key Signature values), the unrecognised
+// types' warning and End of Track are left to the general steps. A new rule
+// is a new MetaRule, which this table leaves out until it is listed here.
+constexpr std::array<int, 256> runLengths(bool tempoMapAllowed) {
+  std::array<int, 256> lengths{};
+  lengths.fill(kNotInRun);  // types without a row are not recognised
+  for (const MetaType& row : meta_types::kMetaTypes) {
+    const bool rulePasses = row.rule == MetaRule::none ||
+                            (row.rule == MetaRule::inFirstTrackOfFormat1 && tempoMapAllowed);
+    if (row.recognised && !row.dataExamined && rulePasses && row.type != kEndOfTrackType) {
+      lengths[row.type] = row.requiredLength;
+    }
+  }
+  return lengths;
+}
+
+inline constexpr std::array<int, 256> kRunLengthsWithTempoMap = runLengths(true);
+inline constexpr std::array<int, 256> kRunLengthsWithoutTempoMap = runLengths(false);
+
+// The meta event whose status byte stands at `status`, in the image the
+// stream is attached to, if a run may take it in this file's current track:
+// where its data starts; *length is then its length field's value. Otherwise
+// null. REQUIRES: the type and the first length byte lie in the image. Out of
+// line, and the image's end and the table found here, so that the loop over
+// channel messages keeps its registers.
+[[gnu::noinline]] inline const std::uint8_t* metaDataInRun(const std::uint8_t* status,
+                                                           const FileState& file,
+                                                           std::uint32_t* length) {
+  const int required = (mayHoldFormat1TempoMap(file) ? kRunLengthsWithTempoMap
+                                                     : kRunLengthsWithoutTempoMap)[status[1]];
+  if (required == kNotInRun) return nullptr;
+  const std::uint8_t* const imageEnd = memoryStream.ahead() + memoryStream.remaining();
+  const std::uint8_t* const lengthField = status + 2;
+  const std::uint32_t lengthSize =
+      decodeVarLen(lengthField, static_cast<std::uint32_t>(imageEnd - lengthField), length);
+  if (lengthSize == 0) return nullptr;
+  if (required != kAnyLength && *length != static_cast<std::uint32_t>(required)) return nullptr;
+  const std::uint8_t* const data = lengthField + lengthSize;
+  // The data and a byte after it lie in the image.
+  if (*length >= static_cast<std::uint32_t>(imageEnd - data)) return nullptr;
+  return data;
+}
+
+}  // namespace event_run
+
+// The fast path of the track event loop. Channel messages are nearly every
+// event of a large file, and text and lyric events most of the rest; each
+// costs the general steps (checkTrackEvents, checkMetaEvent) several reads
+// that record their offsets. skipEventRun takes a run of them in one step.
+//
+// What it may skip: only events that certainly pass every general step. Each
+// starts inside the track's declared length and is either a channel message
+// whose delta time, status byte (or the running status in force) and data
+// bytes all lie in the image, or a meta event of a type that
+// event_run::runLengths admits, with a valid length quantity of the length
+// required, whose data ends before the last byte of the image. Anything else,
+// or anything it cannot be sure of, it leaves to the general steps. A new
+// rule for channel messages or meta events must make this path stop before
+// the events it concerns; event_run_test.cpp and the fuzz target compare both
+// paths and find any event it passes wrongly.
+//
+// What it must leave: position, lastPosition and *track exactly as the general
+// steps would after checking the same events one by one. The stream stands
+// just after the run's last event, lastPosition at that event's first data
+// byte (the latest read is the skip of a channel message's data, or the pass
+// of a meta event's data: for a meta event without data, the byte after it);
+// elapsedTicks, runningStatus, eventIndex and sentEvent are updated for every
+// event of the run (a meta event cancels running status and sends nothing).
+//
+// REQUIRES: the stream stands at the start of an event inside the track.
+// Returns the number of events in the run; 0 when there is none, nothing
+// changed. Inline: the event loop tries it before every event that is not
+// part of a run, and a call costs more than most of those tries.
+inline std::uint32_t skipEventRun(const FileState& file, TrackState* track) {
+  const std::uint32_t available = memoryStream.remaining();
+  // Events that start this near the end of the image are left to the general
+  // steps, so that every field of an event below lies in the image.
+  if (available < kLongestChannelEvent) return 0;
+  const std::uint32_t trackLeft =
+      track->trackLength - (memoryStream.position() - track->trackStart);
+  const std::uint8_t* const start = memoryStream.ahead();
+  // Every event of the run starts before this.
+  const std::uint8_t* const end = start + std::min(trackLeft, available - kLongestChannelEvent + 1);
+  // Kept in locals while the run lasts, so that nothing is stored per event.
+  std::uint64_t elapsedTicks = track->elapsedTicks;
+  std::uint8_t runningStatus = track->runningStatus;
+  // The data length of the latest event: under running status, that of every
+  // channel message that follows.
+  std::uint32_t dataLength = runningStatus != 0 ? channelDataLength(runningStatus) : 0;
+  std::uint32_t events = 0;
+  std::uint32_t metaEvents = 0;      // any other event of the run is a channel message
+  const std::uint8_t* next = start;  // the next event
+  while (next < end) {
+    const std::uint8_t* at = next;
+    std::uint32_t deltaTime = 0;
+    const std::uint32_t deltaSize = decodeVarLen(at, kMaxVarLenBytes, &deltaTime);
+    if (deltaSize == 0) break;  // the invalid delta time is the general steps' to report
+    at += deltaSize;
+    if (*at >= 0x80) {
+      if (*at == event_run::kMetaStatus) {
+        std::uint32_t length = 0;
+        const std::uint8_t* const data = event_run::metaDataInRun(at, file, &length);
+        if (data == nullptr) break;
+        runningStatus = 0;
+        dataLength = length;
+        ++metaEvents;
+        at = data;
+      } else {
+        if (*at >= 0xF0) break;  // SysEx, another meta event or invalid: the general steps
+        runningStatus = *at++;
+        dataLength = channelDataLength(runningStatus);
+      }
+    } else if (runningStatus == 0) {
+      break;  // the omitted status is an error for the general steps to report
+    }
+    elapsedTicks += deltaTime;
+    ++events;
+    next = at + dataLength;
+  }
+  if (events == 0) return 0;
+  const std::uint8_t* const lastData = next - dataLength;  // of the run's last event
+  track->elapsedTicks = elapsedTicks;
+  track->runningStatus = runningStatus;
+  track->eventIndex += events;
+  if (events > metaEvents) track->sentEvent = true;
+  // Never 0 bytes: a delta time comes first. The data is passed, not
+  // skipped, so that a meta event without data leaves lastPosition after it,
+  // as its pass of 0 bytes does; the run stops short of the image's end.
+  memoryStream.skip(static_cast<std::uint32_t>(lastData - start));
+  memoryStream.pass(static_cast<std::uint32_t>(next - lastData));
+  return events;
+}

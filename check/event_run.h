@@ -181,20 +181,23 @@ inline std::uint32_t skipEventRun(const FileState& file, TrackState* track) {
     // Most events of a large file: a one-byte delta time and data under the
     // running status in force.
     if (runningStatus != 0) {
-      if (dataLength == 2) {
-        std::uint64_t ticks = 0;
-        while (end - next > 21 && event_run::eightRunningTriples(next, &ticks)) {
-          elapsedTicks += ticks;
-          events += 8;
-          next += 24;
-        }
-        if (next >= end) break;
-      }
+      const std::uint8_t* const stretch = next;
       while (((next[0] | next[1]) & 0x80) == 0) {  // two top bits say so
         elapsedTicks += next[0];
         ++events;
         next += 1 + dataLength;
         if (next >= end) break;
+        // Two notes in a row are likely the start of many more: eight at a
+        // time from here while they last.
+        if (next - stretch == 6 && dataLength == 2) {
+          std::uint64_t ticks = 0;
+          while (end - next > 21 && event_run::eightRunningTriples(next, &ticks)) {
+            elapsedTicks += ticks;
+            events += 8;
+            next += 24;
+          }
+          if (next >= end) break;
+        }
       }
       if (next >= end) break;
     }

@@ -52,19 +52,15 @@ constexpr std::array<int, 256> runLengths(bool tempoMapAllowed) {
 inline constexpr std::array<int, 256> kRunLengthsWithTempoMap = runLengths(true);
 inline constexpr std::array<int, 256> kRunLengthsWithoutTempoMap = runLengths(false);
 
-// The meta event whose status byte stands at `status`, in the image the
-// stream is attached to, if a run may take it in this file's current track:
+// The meta event whose status byte stands at `status`, in an image that ends
+// at imageEnd, if a run may take it where `lengths` (runLengths) applies:
 // where its data starts; *length is then its length field's value. Otherwise
-// null. REQUIRES: the type and the first length byte lie in the image. Out of
-// line, and the image's end and the table found here, so that the loop over
-// channel messages keeps its registers.
-[[gnu::noinline]] inline const std::uint8_t* metaDataInRun(const std::uint8_t* status,
-                                                           const FileState& file,
-                                                           std::uint32_t* length) {
-  const int required = (mayHoldFormat1TempoMap(file) ? kRunLengthsWithTempoMap
-                                                     : kRunLengthsWithoutTempoMap)[status[1]];
+// null. REQUIRES: the type and the first length byte lie in the image.
+inline const std::uint8_t* metaDataInRun(const std::uint8_t* status, const std::uint8_t* imageEnd,
+                                         const std::array<int, 256>& lengths,
+                                         std::uint32_t* length) {
+  const int required = lengths[status[1]];
   if (required == kNotInRun) return nullptr;
-  const std::uint8_t* const imageEnd = memoryStream.ahead() + memoryStream.remaining();
   const std::uint8_t* const lengthField = status + 2;
   const std::uint32_t lengthSize =
       decodeVarLen(lengthField, static_cast<std::uint32_t>(imageEnd - lengthField), length);
@@ -166,6 +162,10 @@ inline std::uint32_t skipEventRun(const FileState& file, TrackState* track) {
   const std::uint32_t trackLeft =
       track->trackLength - (memoryStream.position() - track->trackStart);
   const std::uint8_t* const start = memoryStream.ahead();
+  const std::uint8_t* const imageEnd = start + available;
+  const std::array<int, 256>& metaLengths = mayHoldFormat1TempoMap(file)
+                                                ? event_run::kRunLengthsWithTempoMap
+                                                : event_run::kRunLengthsWithoutTempoMap;
   // Every event of the run starts before this.
   const std::uint8_t* const end = start + std::min(trackLeft, available - kLongestChannelEvent + 1);
   // Kept in locals while the run lasts, so that nothing is stored per event.
@@ -209,7 +209,8 @@ inline std::uint32_t skipEventRun(const FileState& file, TrackState* track) {
     if (*at >= 0x80) {
       if (*at == event_run::kMetaStatus) {
         std::uint32_t length = 0;
-        const std::uint8_t* const data = event_run::metaDataInRun(at, file, &length);
+        const std::uint8_t* const data =
+            event_run::metaDataInRun(at, imageEnd, metaLengths, &length);
         if (data == nullptr) break;
         runningStatus = 0;
         dataLength = length;

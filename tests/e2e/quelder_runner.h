@@ -11,6 +11,10 @@
 // QUELDER_RUNNER names a program, with its arguments split at spaces, to run
 // it with (Wine, valgrind), and
 // QUELDER_EXPECT_CRLF=1 says that its lines end in CR LF.
+//
+// Under Wine (a runner that names wine), a run in which Wine itself failed
+// and the program never ran is run again, up to four times in all; each
+// retry prints a "[WINE RETRY]" line into the test log.
 
 struct RunResult {
   std::string out;  // standard output

@@ -111,7 +111,6 @@ TEST(TrackEvents, DeltaTimeWithoutEvent) {
 
 TEST(TrackEvents, RunningStatus) {
   expectCases({
-      {"kept for a second Note On", oneTrack(hex("00 90 3C 40 00 3C 00 00 FF 2F 00")), "", true},
       {"kept across several messages and long delta times",
        oneTrack(hex("00 90 3C 40 60 3E 40 81 00 3C 00 00 3E 00 00 FF 2F 00")), "", true},
       {"kept for a one-byte message", oneTrack(hex("00 C0 05 00 06 00 07 00 FF 2F 00")), "", true},

@@ -10,5 +10,6 @@ const char* channelMessageName(std::uint8_t status) {
 
 const char* metaEventName(std::uint8_t type) {
   const MetaType& meta = metaType(type);
-  return meta.name != nullptr ? texts().metaEvents.*meta.name : nullptr;
+  if (meta.name == nullptr) return nullptr;
+  return (texts().metaEvents.*meta.name).text;
 }

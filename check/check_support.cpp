@@ -8,6 +8,4 @@ bool readDeclaredData(std::uint32_t length, const Format<int, int>& shortData) {
   return reportAtLastRead(shortData, asSigned(length));
 }
 
-bool reportMemoryFailure() {
-  return reportError(texts().memoryFailed);
-}
+bool reportMemoryFailure() { return reportError(texts().memoryFailed); }

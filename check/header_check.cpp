@@ -15,10 +15,11 @@ bool checkDivision(std::uint16_t division) {
   if ((division & 0x8000) == 0) return true;  // ticks per quarter note: any
   const int framesPerSecond = -static_cast<std::int8_t>(division >> 8);
   switch (framesPerSecond) {
-    case 24: case 25: case 29: case 30:
-      return true;
-    default:
-      return reportAtLastRead(texts().smpteInvalid, framesPerSecond);
+    case 24:
+    case 25:
+    case 29:
+    case 30: return true;
+    default: return reportAtLastRead(texts().smpteInvalid, framesPerSecond);
   }
 }
 

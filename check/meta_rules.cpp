@@ -71,18 +71,13 @@ bool hasCopyrightSign(const std::uint8_t* data, std::uint32_t length) {
 bool checkMetaRules(const MetaType& meta, const std::uint8_t* data, std::uint32_t length,
                     const FileState& file, const TrackState& track) {
   switch (meta.rule) {
-    case MetaRule::none:
-      return true;
-    case MetaRule::atTrackStart:
-      return checkAtTrackStart(meta.type, track);
-    case MetaRule::copyrightNotice:
-      return checkCopyright(data, length, file, track);
-    case MetaRule::inFirstTrackOfFormat1:
-      return checkInFirstTrackOfFormat1(meta.type, file);
+    case MetaRule::none: return true;
+    case MetaRule::atTrackStart: return checkAtTrackStart(meta.type, track);
+    case MetaRule::copyrightNotice: return checkCopyright(data, length, file, track);
+    case MetaRule::inFirstTrackOfFormat1: return checkInFirstTrackOfFormat1(meta.type, file);
     case MetaRule::atTrackStartInFirstTrackOfFormat1:
       return checkAtTrackStart(meta.type, track) && checkInFirstTrackOfFormat1(meta.type, file);
-    case MetaRule::keySignatureValues:
-      return checkKeySignature(data);
+    case MetaRule::keySignatureValues: return checkKeySignature(data);
   }
   return true;
 }

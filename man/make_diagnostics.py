@@ -227,6 +227,16 @@ FILE_ERRORS = [
      "could not read {file}.",
      "Reading failed part way, or the file shrank while it was read.",
      "読み込みの途中で失敗したか、読み込み中にファイルが短くなりました。"),
+    ("標準出力に書き込めませんでした。",
+     "could not write to standard output.",
+     "A line could not be written to standard output (a full disk, say). It is "
+     "said after the last file, and the exit status is 1.",
+     "標準出力に行を書き込めませんでした(ディスクがいっぱいなど)。最後のファイルの後に表示し、終了ステータスは1になります。"),
+    ("標準エラー出力に書き込めませんでした。",
+     "could not write to standard error.",
+     "A diagnostic could not be written to standard error. It is said after the "
+     "last file, if it can be, and the exit status is 1.",
+     "標準エラー出力に診断メッセージを書き込めませんでした。書き込めれば最後のファイルの後に表示し、終了ステータスは1になります。"),
 ]
 
 # Event names that stand for {name} in the messages above.

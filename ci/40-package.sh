@@ -151,9 +151,9 @@ ja=/usr/share/man/ja/man1/quelder.1.gz
 if [ -f "$en" ] && [ -f "$ja" ]; then
   sh tests/man_lint_test.sh "$en" "$ja" || fail "installed manual pages do not lint clean"
   [ "$(man -w quelder)" = "$en" ] || fail "man -w quelder gives '$(man -w quelder)'"
+  # Their pages are links to quelder's, which man -w names.
   for program in quelder-utf8 quelder-en; do
-    [ "$(man -w $program)" = "/usr/share/man/man1/$program.1.gz" ] ||
-      fail "man -w $program gives '$(man -w $program)'"
+    [ "$(man -w $program)" = "$en" ] || fail "man -w $program gives '$(man -w $program)'"
   done
   [ "$(man -L ja -w quelder)" = "$ja" ] || fail "man -L ja -w quelder gives '$(man -L ja -w quelder)'"
   for run in "C quelder" "C.UTF-8 quelder" "C.UTF-8 -L ja quelder"; do

@@ -23,8 +23,7 @@ MemoryFile& capture() {
 }
 
 // Runs checkImage with standard error captured; returns what it printed.
-std::string check(const std::uint8_t* image, std::uint32_t size, EventPath path,
-                  bool* conforms) {
+std::string check(const std::uint8_t* image, std::uint32_t size, EventPath path, bool* conforms) {
   *conforms = checkImage(image, size, path);
   return capture().take();
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The English texts, translated from the Japanese ones: the same arguments in
 // the same order, plain ASCII.
 #include "app/texts.h"

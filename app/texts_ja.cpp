@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Japanese texts. Built twice: with -fexec-charset=CP932 for quelder, the
 // reference program, and as UTF-8 for quelder-utf8.
 #include "app/texts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "check/check_file.h"
 
 #include "app/report.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "check/check_support.h"
 
 #include "stream/field_readers.h"

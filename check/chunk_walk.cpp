@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "check/chunk_walk.h"
 
 #include "app/report.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "check/header_check.h"
 
 #include "app/report.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "check/meta_rules.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "check/track_events.h"
 
 #include "app/report.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The Windows program: cross-built with MinGW-w64, statically linked, then the
 # end-to-end suite (a native Linux test binary) run against quelder.exe
 # under Wine, with the Windows-only cases of tests/e2e/windows_test.cpp; then a

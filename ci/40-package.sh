@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Packaging: build the Debian package, lint it (lintian: no error, no
 # warning) and check the packaged binary's hardening, install it, run the
 # installed program and compare its output bytes, lint the installed manual

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installation and the Debian package.
 #
 #   cmake --install <build> --prefix <dir>    bin/quelder, bin/quelder-utf8,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: the whole check of one in-memory image, and the shape of
 // what it prints. Whatever the bytes, the diagnostics must keep the rules of
 // shapeFault, and a second check of the same image, every event through the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "stream/event_names.h"
 
 #include "stream/meta_types.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The chain of chunks after the header: chunk headers cut short, unknown
 // chunks, a second header, stray bytes at the end, the length of each track
 // and the count of tracks against the header.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The driver: banner, progress and verdict lines, argument handling, and the
 // raw bytes of the output encoding.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loading a file: names that cannot be opened, sizes beyond a 32-bit offset,
 // memory that runs out, a read that comes up short, and what a check leaves
 // behind. Every run checks its file twice, and the two checks must agree.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The header chunk: its type, length, format, track count and division, each
 // checked as soon as it is read, and the offset each error points at when the
 // file ends inside or right before a field.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hostile images: declared lengths far beyond the data, variable-length
 // quantities that never end, and sheer volume. Each is answered with its exact
 // diagnostics, at once and without reserving memory for bytes that are not

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Meta-event framing: type, length, fixed lengths, data that runs out,
 // unrecognised types, End of Track and the end of running status.
 //

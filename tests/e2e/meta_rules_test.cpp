@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Placement and value rules of Sequence Number, Copyright Notice, Set Tempo,
 // SMPTE Offset and Key Signature.
 //

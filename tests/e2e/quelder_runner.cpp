@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "e2e/quelder_runner.h"
 
 #include <fcntl.h>

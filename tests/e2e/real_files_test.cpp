@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Files written by abc2midi 4.84 from the .abc sources beside them in
 // tests/data: real sequencer output, checked whole.
 #include <gtest/gtest.h>

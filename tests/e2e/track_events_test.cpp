@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The events of a track chunk: the track bound, delta times, running status,
 // channel messages, SysEx messages and the status bytes a track may not hold.
 //

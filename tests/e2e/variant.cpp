@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Compiled once per test binary, with the definitions of its variant.
 #include "e2e/variant.h"
 

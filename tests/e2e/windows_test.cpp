@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What only the Windows program shows, run against quelder.exe under Wine:
 // the open without sharing, CR LF line ends, the 64-bit size query, device
 // names and drive-letter paths. Skipped for a native binary.

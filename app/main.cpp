@@ -1,17 +1,8 @@
+// SPDX-License-Identifier: MIT
 #include "app/report.h"
+#include "app/texts.h"
 #include "check/check_file.h"
 #include "platform/load_file.h"
-
-namespace {
-constexpr char kBanner[] =
-    "Quelder version 1.00\n"
-    "指定のファイルが、SMF規格1.0に適合するかを検証します。\n"
-    "使い方:\n"
-    "quelder.exe [検証するファイル名(複数可)]\n";
-constexpr char kProgress[] = "%sが、SMF規格1.0に適合しているかを検証します:\n";
-constexpr char kConforms[] = "検証結果: %sは、SMF規格1.0に適合しています。\n";
-constexpr char kDoesNotConform[] = "検証結果: %sは、SMF規格1.0に適合していません。\n";
-}  // namespace
 
 // Every argument is a file name, even one that starts with a hyphen. The exit
 // status is 0 whatever the verdicts: the verdict lines are the result. It is 1
@@ -20,12 +11,13 @@ constexpr char kDoesNotConform[] = "検証結果: %sは、SMF規格1.0に適合�
 int main(int argc, char** argv) {
   // Otherwise a closed standard descriptor goes to the first file opened.
   if (!reserveStandardDescriptors()) return 1;
-  if (argc < 2) printOutput("%s", kBanner);
+  // The build names the program as it is installed.
+  if (argc < 2) printOutput(texts().banner, QUELDER_PROGRAM_NAME);
   for (int i = 1; i < argc; ++i) {
     const PrintableName name(argv[i]);
-    printOutput(kProgress, name.text());
+    printOutput(texts().progress, name.text());
     const bool conforms = checkFile(argv[i]);
-    printOutput(conforms ? kConforms : kDoesNotConform, name.text());
+    printOutput(conforms ? texts().conforms : texts().doesNotConform, name.text());
   }
   return reportWriteFailures() ? 1 : 0;
 }

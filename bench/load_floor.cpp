@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The floor under any checker of this design: for each file named, what
 // checkFile does before and after the check itself (open, learn the size,
 // allocate the same block with the same advice, read the file whole, free,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Times the checker on valid files held in the page cache, beside the load
 # floor (load_floor: the same file loading without the check) and `cat` of the
 # same files, and prints one table.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fast path against the general steps: thousands of images from a
 // fixed-seed generator, each checked both ways, must print and answer the
 // same. The generator leans on the fast path's edges: runs that end a few

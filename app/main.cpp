@@ -1,3 +1,4 @@
+#include "app/file_driver.h"
 #include "app/report.h"
 #include "check/check_file.h"
 
@@ -7,9 +8,6 @@ constexpr char kBanner[] =
     "指定のファイルが、SMF規格1.0に適合するかを検証します。\n"
     "使い方:\n"
     "quelder.exe [検証するファイル名(複数可)]\n";
-constexpr char kProgress[] = "%sが、SMF規格1.0に適合しているかを検証します:\n";
-constexpr char kConforms[] = "検証結果: %sは、SMF規格1.0に適合しています。\n";
-constexpr char kDoesNotConform[] = "検証結果: %sは、SMF規格1.0に適合していません。\n";
 }  // namespace
 
 // Every argument is a file name, even one that starts with a hyphen. The exit
@@ -20,9 +18,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   for (int i = 1; i < argc; ++i) {
-    printOutput(kProgress, argv[i]);
-    const bool conforms = checkFile(argv[i]);
-    printOutput(conforms ? kConforms : kDoesNotConform, argv[i]);
+    checkBetweenLines(argv[i], [&] { return checkFile(argv[i]); });
   }
   return 0;
 }

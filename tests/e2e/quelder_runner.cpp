@@ -1,6 +1,7 @@
 #include "e2e/quelder_runner.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -77,6 +79,58 @@ int waitFor(pid_t pid) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// The whole file, or false when it is not a regular file up to 64 MiB that
+// can be read and that nobody holds locked: only then would a check of its
+// bytes alone print what the checker printed for it.
+bool readWhole(const std::string& path, std::string* bytes) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error) ||
+      std::filesystem::file_size(path, error) > (64u << 20) || error) {
+    return false;
+  }
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool unheld = flock(fd, LOCK_EX | LOCK_NB) == 0;
+  std::string contents;
+  char buffer[65536];
+  ssize_t got = 0;
+  while (unheld && (got = read(fd, buffer, sizeof buffer)) > 0) {
+    contents.append(buffer, static_cast<std::size_t>(got));
+  }
+  close(fd);  // also drops the lock
+  if (!unheld || got < 0) return false;
+  *bytes = std::move(contents);
+  return true;
+}
+
+void writeFile(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+void dumpCase(const std::vector<std::string>& args, const RunResult& run) {
+  const std::string dir = environmentOr("QUELDER_CASE_DUMP", "");
+  if (dir.empty() || args.empty()) return;
+  std::vector<std::string> images(args.size());
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (!readWhole(args[i], &images[i])) return;
+  }
+  static int count = 0;
+  const std::filesystem::path caseDir =
+      std::filesystem::path(dir) / (std::to_string(getpid()) + "-" + std::to_string(count++));
+  std::filesystem::create_directories(caseDir);
+  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+  writeFile(caseDir / "test",
+            test != nullptr ? std::string(test->test_suite_name()) + "." + test->name() : "");
+  std::string names;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    names += args[i] + '\0';
+    writeFile(caseDir / (std::to_string(i) + ".mid"), images[i]);
+  }
+  writeFile(caseDir / "names", names);
+  writeFile(caseDir / "stdout", run.out);
+  writeFile(caseDir / "stderr", run.err);
+}
+
 }  // namespace
 
 RunResult runQuelder(const std::vector<std::string>& args) {
@@ -89,6 +143,7 @@ RunResult runQuelder(const std::vector<std::string>& args) {
   close(errPipe[1]);
   drain({outPipe[0], errPipe[0]}, {&result.out, &result.err});
   result.exitStatus = waitFor(pid);
+  dumpCase(args, result);
   return result;
 }
 

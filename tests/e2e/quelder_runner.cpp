@@ -80,14 +80,13 @@ int waitFor(pid_t pid) {
 }
 
 // The whole file, or false when it is not a regular file up to 64 MiB that
-// can be read and that nobody holds locked: only then would a check of its
-// bytes alone print what the checker printed for it.
+// nobody holds locked and that reads whole, as many bytes as its size says:
+// only then does a check of its bytes alone print what the checker printed.
 bool readWhole(const std::string& path, std::string* bytes) {
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error) ||
-      std::filesystem::file_size(path, error) > (64u << 20) || error) {
-    return false;
-  }
+  const bool regular = std::filesystem::is_regular_file(path, error);
+  const std::uintmax_t size = regular ? std::filesystem::file_size(path, error) : 0;
+  if (!regular || error || size > (64u << 20)) return false;
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   const bool unheld = flock(fd, LOCK_EX | LOCK_NB) == 0;
@@ -98,7 +97,7 @@ bool readWhole(const std::string& path, std::string* bytes) {
     contents.append(buffer, static_cast<std::size_t>(got));
   }
   close(fd);  // also drops the lock
-  if (!unheld || got < 0) return false;
+  if (!unheld || got < 0 || contents.size() != size) return false;
   *bytes = std::move(contents);
   return true;
 }

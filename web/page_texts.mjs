@@ -60,11 +60,12 @@ export function showPageTexts(document, language) {
   }
 }
 
-// An element showing text key (with values) that showPageTexts keeps in the
-// language of the page.
-export function textElement(document, tag, key, values) {
+// An element showing text key (with values) in the page's language, which
+// showPageTexts keeps it in.
+export function textElement(document, tag, key, values = {}) {
   const element = document.createElement(tag);
   element.dataset.text = key;
-  if (values !== undefined) element.dataset.values = JSON.stringify(values);
+  element.dataset.values = JSON.stringify(values);
+  element.textContent = pageText(document.documentElement.lang, key, values);
   return element;
 }

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# The page: web/ built with the core in WebAssembly, then its module tested
+# under Node against every end-to-end run of the UTF-8 command-line program
+# (the suite's runner keeps the runs), and the page in headless Chromium,
+# opened from disk and from a local server. Screenshots: build-web/*.png.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+started=$SECONDS
+
+if ! command -v npm >/dev/null; then
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq npm
+fi
+
+echo "-- build the page"
+cmake -S . -B build-web -DCMAKE_TOOLCHAIN_FILE=cmake/wasm32-wasi.cmake >/dev/null
+cmake --build build-web -j2
+ls -l build-web/web/quelder-*.wasm build-web/web/index.html
+
+echo "-- end-to-end runs of the UTF-8 program"
+cmake -S . -B build-utf8 -DQUELDER_OUTPUT_ENCODING=UTF-8 >/dev/null
+cmake --build build-utf8 -j2 --target quelder_e2e_tests
+rm -rf build-web/cases
+QUELDER_CASE_DUMP="$PWD/build-web/cases" build-utf8/tests/quelder_e2e_tests --gtest_brief=1
+
+echo "-- module under Node, page in Chromium"
+(cd web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund)
+QUELDER_CASE_DUMP="$PWD/build-web/cases" QUELDER_WEB_DIR="$PWD/build-web/web" \
+  node --test web/quelder.test.mjs web/page.test.mjs
+
+echo "-- web: $((SECONDS - started)) s"

@@ -8,6 +8,7 @@ cd "$(dirname "$0")/.."
 started=$SECONDS
 
 if ! command -v npm >/dev/null; then
+  apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq npm
 fi
 

@@ -97,7 +97,7 @@ async function openPage(url, viewport = { width: 1000, height: 900 }) {
 
 // Gives the page's file input these files and waits for all their answers.
 async function checkOnPage(page, paths) {
-  const before = await page.$$eval("#results > li", (entries) => entries.length);
+  const shownBefore = await page.$$eval("#results > li", (entries) => entries.length);
   await (await page.$("#files")).uploadFile(...paths);
   await page.waitForFunction(
     (count) => {
@@ -105,7 +105,7 @@ async function checkOnPage(page, paths) {
       return entries.length === count && [...entries].every((entry) => entry.getAttribute("aria-busy") === "false");
     },
     { timeout: 60000 },
-    before + paths.length,
+    shownBefore + paths.length,
   );
   return page.$$eval("#results > li", (entries, count) =>
     entries.slice(-count).map((entry) => ({

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Packaging: build the Debian package, install it, run the installed program
-# and compare its output bytes, lint the installed manual pages, and remove the
-# package again so that the machine is left as it was found. Runs as root.
+# Packaging: build the Debian package, lint it (lintian: no error, no
+# warning) and check the packaged binary's hardening, install it, run the
+# installed program and compare its output bytes, lint the installed manual
+# pages, and remove the package again so that the machine is left as it was
+# found. Runs as root.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
@@ -39,16 +41,28 @@ fail() {
   failures=$((failures + 1))
 }
 
-# The package itself: the program and both pages, gzip-compressed.
+# The package itself: the program, both pages gzip-compressed, the licence
+# and the changelog.
 dpkg-deb -c "$deb" | awk '{print $6}' >"$tmp/contents"
-for path in ./usr/bin/quelder ./usr/share/man/man1/quelder.1.gz ./usr/share/man/ja/man1/quelder.1.gz; do
+for path in ./usr/bin/quelder ./usr/share/man/man1/quelder.1.gz ./usr/share/man/ja/man1/quelder.1.gz \
+  ./usr/share/doc/quelder/copyright ./usr/share/doc/quelder/changelog.Debian.gz; do
   grep -qx -- "$path" "$tmp/contents" || fail "$path is not in the package"
 done
-for field in Package:quelder Version:1.0.0 Section:utils; do
+for field in Package:quelder Version:1.0.0-1 Section:sound; do
   value=$(dpkg-deb -f "$deb" "${field%%:*}")
   [ "$value" = "${field#*:}" ] || fail "${field%%:*} is '$value', not '${field#*:}'"
 done
 dpkg-deb -f "$deb" Depends | grep -q 'libc6' || fail "Depends does not name libc6"
+
+# lintian: any error or warning fails; info tags are listed.
+lintian --display-info --tag-display-limit 0 "$deb" >"$tmp/lintian" 2>&1 || true
+cat "$tmp/lintian"
+grep -qE '^[EW]: ' "$tmp/lintian" && fail "lintian reports errors or warnings"
+# The hardening that dpkg-buildflags gives (fortify, stack protector, relro,
+# bind now, PIE). Debian 12's own flags leave out control-flow protection and
+# its start files lack the marking, so that check is not asked for.
+dpkg-deb -x "$deb" "$tmp/unpacked"
+hardening-check --nocfprotection "$tmp/unpacked/usr/bin/quelder" || fail "the packaged binary is not hardened"
 
 (cd "$build" && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "./$(basename "$deb")" >/dev/null)
 installed=1
@@ -95,6 +109,21 @@ expect "no arguments" \
 quelder.exe [検証するファイル名(複数可)]
 " ""
 
+# The README's pipeline for a UTF-8 terminal loses no line, whatever the file
+# names: UTF-8 ones, and ones with bytes that are no CP932 character.
+batch=()
+for name in "러.mid" "café.mid" "$(printf 'x\x81')" "$(printf '\xff\xfe.mid')"; do
+  cp "$good" "$tmp/$name"
+  batch+=("$tmp/$name")
+done
+batch+=("$good")
+read -r progress verdicts < <(/usr/bin/quelder "${batch[@]}" 2>&1 | iconv -c -f CP932 -t UTF-8 |
+  awk '/SMF規格1.0に適合しているかを検証します:$/ { p++ }
+       /SMF規格1.0に適合しています。$/ { v++ }
+       END { print p + 0, v + 0 }')
+[ "$progress $verdicts" = "${#batch[@]} ${#batch[@]}" ] ||
+  fail "through iconv -c, ${#batch[@]} files gave $progress progress and $verdicts verdict lines"
+
 # The installed pages: linted, found by man, and rendered without a message.
 en=/usr/share/man/man1/quelder.1.gz
 ja=/usr/share/man/ja/man1/quelder.1.gz
@@ -115,8 +144,7 @@ else
   # dpkg may be told to leave manual pages out (path-exclude, as in slim
   # container images); lint the pages as packaged instead.
   echo "-- manual pages not installed (dpkg path-exclude?); linting them from the package"
-  dpkg-deb -x "$deb" "$tmp/root"
-  sh tests/man_lint_test.sh "$tmp/root$en" "$tmp/root$ja" || fail "packaged manual pages do not lint clean"
+  sh tests/man_lint_test.sh "$tmp/unpacked$en" "$tmp/unpacked$ja" || fail "packaged manual pages do not lint clean"
 fi
 
 DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq quelder >/dev/null

@@ -44,6 +44,51 @@ if(QUELDER_COMPRESSED_PAGES)
   add_custom_target(quelder_man_pages ALL DEPENDS ${QUELDER_COMPRESSED_PAGES})
 endif()
 
+# Who answers for the package. Debian's tools take the packager from
+# DEBFULLNAME and DEBEMAIL; set QUELDER_MAINTAINER to override both.
+if(DEFINED ENV{DEBFULLNAME} AND DEFINED ENV{DEBEMAIL})
+  set(maintainer "$ENV{DEBFULLNAME} <$ENV{DEBEMAIL}>")
+else()
+  set(maintainer "The Quelder developers <quelder@example.org>")
+endif()
+set(QUELDER_MAINTAINER "${maintainer}" CACHE STRING "Maintainer of the Debian package: Name <address>")
+set(QUELDER_HOMEPAGE "" CACHE STRING "Project home page, for the Debian package (optional)")
+
+# share/doc/quelder: the licence as a machine-readable copyright file, and
+# the Debian changelog.
+set(QUELDER_DEB_VERSION "${PROJECT_VERSION}-1")
+set(QUELDER_RELEASE_DATE "Tue, 08 Dec 2026 12:00:00 +0000")
+set(QUELDER_COPYRIGHT_SOURCE "")
+if(QUELDER_HOMEPAGE)
+  set(QUELDER_COPYRIGHT_SOURCE "\nSource: ${QUELDER_HOMEPAGE}")
+endif()
+file(READ "${PROJECT_SOURCE_DIR}/LICENSE" license)
+string(REGEX REPLACE "^.*\n(Permission)" "\\1" license "${license}")
+string(REGEX REPLACE "\n+$" "" license "${license}")
+string(REPLACE "\n\n" "\n.\n" license "${license}")
+string(REPLACE "\n" "\n " license "${license}")
+set(QUELDER_COPYRIGHT_LICENSE " ${license}")
+configure_file(cmake/debian/copyright.in "${PROJECT_BINARY_DIR}/doc/copyright" @ONLY)
+configure_file(cmake/debian/changelog.in "${PROJECT_BINARY_DIR}/doc/changelog.Debian" @ONLY)
+set(QUELDER_DOC_FILES "${PROJECT_BINARY_DIR}/doc/copyright")
+if(QUELDER_GZIP)
+  add_custom_command(
+    OUTPUT "${PROJECT_BINARY_DIR}/doc/changelog.Debian.gz"
+    COMMAND "${QUELDER_GZIP}" -9nf "${PROJECT_BINARY_DIR}/doc/changelog.Debian" -c
+            > "${PROJECT_BINARY_DIR}/doc/changelog.Debian.gz"
+    DEPENDS "${PROJECT_BINARY_DIR}/doc/changelog.Debian"
+    VERBATIM)
+  add_custom_target(quelder_changelog ALL DEPENDS "${PROJECT_BINARY_DIR}/doc/changelog.Debian.gz")
+  list(APPEND QUELDER_DOC_FILES "${PROJECT_BINARY_DIR}/doc/changelog.Debian.gz")
+else()
+  list(APPEND QUELDER_DOC_FILES "${PROJECT_BINARY_DIR}/doc/changelog.Debian")
+endif()
+install(FILES ${QUELDER_DOC_FILES} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The package is made here, not in Debian: no ITP bug exists for its first
+# changelog entry to close.
+install(FILES cmake/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        RENAME quelder)
+
 # Both pages are linted whenever a linter is installed: any groff warning or
 # mandoc message fails the test.
 if(BUILD_TESTING)
@@ -61,32 +106,47 @@ if(BUILD_TESTING)
       COMMAND sh "${PROJECT_SOURCE_DIR}/tests/man_lint_test.sh" ${lint_programs}
               "${PROJECT_SOURCE_DIR}/man/quelder.1" "${PROJECT_SOURCE_DIR}/man/ja/quelder.1")
   endif()
+  # Every message the checker prints is listed under DIAGNOSTICS in both pages.
+  if(QUELDER_GROFF)
+    get_target_property(core_sources quelder_core SOURCES)
+    add_test(NAME man_pages_diagnostics
+      COMMAND sh tests/man_diagnostics_test.sh "${QUELDER_GROFF}" man/quelder.1 man/ja/quelder.1
+              ${core_sources}
+      WORKING_DIRECTORY "${PROJECT_SOURCE_DIR}")
+  endif()
 endif()
 
 # The Debian package: one binary package holding everything installed above.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quelder)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_VENDOR "Quelder developers")
-set(CPACK_PACKAGE_CONTACT "Quelder developers <quelder@localhost>")
+set(CPACK_PACKAGE_VENDOR "The Quelder developers")
+set(CPACK_PACKAGE_CONTACT "${QUELDER_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "conformance checker for Standard MIDI Files (SMF 1.0)")
 set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
-set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${QUELDER_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+if(QUELDER_HOMEPAGE)
+  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${QUELDER_HOMEPAGE}")
+endif()
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The extended description; CPack puts the summary above it and indents it as
 # the control file requires (an empty line becomes " .").
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Quelder checks whether Standard MIDI Files conform to the SMF 1.0
-standard. It walks each file once from its first byte to its
-last: the header chunk, the chain of chunks, every event of every track and
-the rules for particular meta events. It reports the first error with the
-byte offset of the field concerned, warns about unknown chunk and meta-event
-types, and ends each file with a one-line verdict.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Quelder tells whether MIDI files (.mid) are well-formed Standard MIDI
+Files, version 1.0, for anyone who writes, converts or collects them and
+wants to know that other software will read them as meant.
+
+It walks each file once from its first byte to its last: the header chunk,
+the chain of chunks, every event of every track and the rules for particular
+meta events. It reports the first error with the byte offset of the field
+concerned, warns about unknown chunk and meta-event types, and ends each
+file with a one-line verdict.
 
 All output is Japanese, written as Shift_JIS (CP932) bytes; on a UTF-8
-terminal pipe it through iconv -f CP932 -t UTF-8.")
+terminal pipe it through iconv -c -f CP932 -t UTF-8.")
 # The source package, should anyone make one, carries no build trees.
 set(CPACK_SOURCE_GENERATOR TGZ)
 set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/build[^/]*/" "/fuzz/corpus-work/")

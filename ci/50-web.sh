@@ -9,12 +9,13 @@ started=$SECONDS
 
 if ! command -v npm >/dev/null; then
   apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq npm
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends npm
 fi
 
-echo "-- build the page"
-cmake -S . -B build-web -DCMAKE_TOOLCHAIN_FILE=cmake/wasm32-wasi.cmake >/dev/null
-cmake --build build-web -j2
+echo "-- build the page (the README's web command)"
+web_command=$(sh tools/readme-command.sh web)
+echo "$web_command"
+bash -euo pipefail -c "$web_command"
 ls -l build-web/web/quelder-*.wasm build-web/web/index.html
 
 echo "-- end-to-end runs of the UTF-8 program"

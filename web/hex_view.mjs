@@ -24,7 +24,11 @@ export function hexWindow(offset, fileSize) {
   return { start, end: Math.max(start, end) };
 }
 
-const hex = (value, width) => value.toString(16).toUpperCase().padStart(width, "0");
+// value in upper-case hexadecimal, at least width digits.
+export function hex(value, width) {
+  return value.toString(16).toUpperCase().padStart(width, "0");
+}
+
 const printable = (byte) => (byte >= 0x20 && byte < 0x7f ? String.fromCharCode(byte) : ".");
 
 // A <pre> of the rows of bytes (which begin at file offset start), with the
@@ -57,5 +61,3 @@ function appendCells(document, parent, row, rowOffset, offset, show, separator) 
     parent.append(separator);
   });
 }
-
-export { hex };

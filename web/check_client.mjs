@@ -1,7 +1,8 @@
 // The page's side of check_worker.mjs: check(file, language) resolves to the
-// worker's answer for that file (see check_worker.mjs). Requests are answered
-// in turn; if the worker itself dies, its pending checks fail and a new one
-// takes the next.
+// worker's answer for that file (see check_worker.mjs); prepare(language)
+// loads that language's checker before the first file needs it. Requests are
+// answered in turn; if the worker itself dies, its pending checks fail and a
+// new one takes the next.
 
 export function createCheckClient({ workerUrl, coreUrl, wasmUrlFor }) {
   let worker = null;
@@ -23,13 +24,20 @@ export function createCheckClient({ workerUrl, coreUrl, wasmUrlFor }) {
     };
   };
 
+  const send = (request) => {
+    if (worker === null) start();
+    worker.postMessage({ ...request, coreUrl, wasmUrl: wasmUrlFor(request.language) });
+  };
+
   return {
+    prepare(language) {
+      send({ language });
+    },
     check(file, language) {
-      if (worker === null) start();
       const id = nextId++;
       return new Promise((resolve) => {
         pending.set(id, resolve);
-        worker.postMessage({ id, file, language, coreUrl, wasmUrl: wasmUrlFor(language) });
+        send({ id, file, language });
       });
     },
   };

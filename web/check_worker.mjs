@@ -6,6 +6,8 @@
 // In:  { id, file (a File or Blob), language, coreUrl, wasmUrl }
 // Out: { id, result: { conforms, stdout, stderr }, milliseconds }
 //   or { id, failure: "unreadable" | "checker", detail }
+// A request without a file only loads the checker of its language, ahead of
+// the first file, and is not answered.
 
 const checkers = new Map();  // language -> Promise of a checker
 
@@ -37,5 +39,9 @@ async function check(request) {
 // One file at a time: a second large file is not read while the first is held.
 let done = Promise.resolve();
 self.onmessage = ({ data }) => {
+  if (data.file === undefined) {
+    checkerFor(data).catch(() => checkers.delete(data.language));  // the first file tells
+    return;
+  }
   done = done.then(async () => self.postMessage({ id: data.id, ...(await check(data)) }));
 };

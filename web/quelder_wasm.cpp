@@ -22,12 +22,10 @@ __attribute__((export_name("reserve"))) void* reserve(std::uint32_t size) {
 // blocks, so that nothing is held between files. A null image is one that
 // could not be reserved: it draws the memory message, as on the command line.
 // Returns 1 iff the file conforms.
-__attribute__((export_name("checkNamedImage"))) int checkNamedImage(char* name,
-                                                                    std::uint8_t* image,
+__attribute__((export_name("checkNamedImage"))) int checkNamedImage(char* name, std::uint8_t* image,
                                                                     std::uint32_t size) {
-  const bool conforms = checkBetweenLines(name, [&] {
-    return image != nullptr ? checkImage(image, size) : reportMemoryFailure();
-  });
+  const bool conforms = checkBetweenLines(
+      name, [&] { return image != nullptr ? checkImage(image, size) : reportMemoryFailure(); });
   std::free(image);
   std::free(name);
   return conforms ? 1 : 0;

@@ -1,9 +1,9 @@
 #include "e2e/quelder_runner.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 

@@ -22,7 +22,7 @@ echo "-- end-to-end runs of the UTF-8 program"
 cmake -S . -B build-utf8 -DQUELDER_OUTPUT_ENCODING=UTF-8 >/dev/null
 cmake --build build-utf8 -j2 --target quelder_e2e_tests
 rm -rf build-web/cases
-QUELDER_CASE_DUMP="$PWD/build-web/cases" build-utf8/tests/quelder_e2e_tests --gtest_brief=1
+QUELDER_CASE_DUMP="$PWD/build-web/cases/ja" build-utf8/tests/quelder_e2e_tests --gtest_brief=1
 
 echo "-- module under Node, page in Chromium"
 (cd web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund)

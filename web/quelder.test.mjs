@@ -1,7 +1,8 @@
 // web/quelder.mjs under Node, against every run of the end-to-end suite on
 // plain files: the suite's runner keeps each run's files and what the
-// command-line program printed (QUELDER_CASE_DUMP=DIR), and the module must
-// print the same for the same names and bytes. Run after the suite:
+// command-line program printed (QUELDER_CASE_DUMP=DIR/<language>, one suite
+// run per language, against the UTF-8 program of that language), and the
+// module must print the same for the same names and bytes. Run after them:
 //   QUELDER_CASE_DUMP=DIR QUELDER_WEB_DIR=build-web/web node --test web/quelder.test.mjs
 import assert from "node:assert/strict";
 import { readdirSync, readFileSync } from "node:fs";
@@ -16,8 +17,7 @@ const { createChecker } = await import(pathToFileURL(join(webDir, "quelder.mjs")
 // The runs of each test of the suite: the names (arguments) and files of
 // each run, and what the program printed. A page names files with strings,
 // so runs with a name that is not UTF-8 are left out and counted.
-function dumpedRuns() {
-  assert.ok(dumpDir, "QUELDER_CASE_DUMP names the directory the end-to-end suite wrote");
+function dumpedRuns(dumpDir) {
   const byTest = new Map();
   let notUtf8 = 0;
   const strictUtf8 = new TextDecoder("utf-8", { fatal: true, ignoreBOM: true });
@@ -42,44 +42,57 @@ function dumpedRuns() {
   return { byTest, notUtf8 };
 }
 
-// One checker for everything: no run may see anything of the one before.
+// One checker per language for everything: no run may see anything of the
+// one before.
 const checker = await createChecker();
 
-// The verdict line of each answer, the name taken out, by the answer's
-// conforms: each verdict must always come with the same line.
-const verdictLines = { true: new Set(), false: new Set() };
+// The verdict line of each answer, the name taken out, by checker and the
+// answer's conforms: each verdict must always come with the same line.
+const verdictLines = new Map();
 
-function checkAll(files) {
+function checkAll(checker, files) {
   const printed = { stdout: "", stderr: "" };
+  if (!verdictLines.has(checker)) verdictLines.set(checker, { true: new Set(), false: new Set() });
   for (const { name, bytes } of files) {
     const { conforms, stdout, stderr } = checker.check(name, bytes);
     printed.stdout += stdout;
     printed.stderr += stderr;
-    if (name !== "") verdictLines[conforms].add(stdout.split("\n")[1].replaceAll(name, "%s"));
+    if (name !== "") verdictLines.get(checker)[conforms].add(stdout.split("\n")[1].replace(name, "%s"));
   }
   return printed;
 }
 
+const languages = dumpDir === undefined ? [] : readdirSync(dumpDir).sort();
+
 test("every end-to-end run prints the same through the module", async (t) => {
-  const { byTest, notUtf8 } = dumpedRuns();
-  assert.ok(byTest.size > 0, `no runs in ${dumpDir}`);
-  t.diagnostic(`${notUtf8} runs left out: a name that is not UTF-8`);
-  for (const [testName, runs] of byTest) {
-    await t.test(testName, () => {
-      runs.forEach((run, i) => {
-        // Not deepEqual on the million-line runs: a difference would print them whole.
-        const printed = checkAll(run.files);
-        assert.ok(printed.stdout === run.stdout, `run ${i}: standard output differs:\n${printed.stdout.slice(0, 2000)}`);
-        assert.ok(printed.stderr === run.stderr, `run ${i}: standard error differs:\n${printed.stderr.slice(0, 2000)}`);
-      });
-    });
+  assert.ok(languages.length > 0, "QUELDER_CASE_DUMP names the directory the end-to-end runs were kept in");
+  for (const language of languages) {
+    const { byTest, notUtf8 } = dumpedRuns(join(dumpDir, language));
+    assert.ok(byTest.size > 0, `no runs in ${join(dumpDir, language)}`);
+    t.diagnostic(`${language}: ${notUtf8} runs left out: a name that is not UTF-8`);
+    const languageChecker = language === "ja" ? checker : await createChecker({ language });
+    for (const [testName, runs] of byTest) {
+      await t.test(`${language} ${testName}`, () => checkRuns(languageChecker, runs));
+    }
   }
 });
 
+function checkRuns(checker, runs) {
+  runs.forEach((run, i) => {
+    // Not deepEqual on the million-line runs: a difference would print them whole.
+    const printed = checkAll(checker, run.files);
+    assert.ok(printed.stdout === run.stdout, `run ${i}: standard output differs:\n${printed.stdout.slice(0, 2000)}`);
+    assert.ok(printed.stderr === run.stderr, `run ${i}: standard error differs:\n${printed.stderr.slice(0, 2000)}`);
+  });
+}
+
 test("conforms agrees with the verdict line", () => {
-  assert.equal(verdictLines.true.size, 1, [...verdictLines.true].join("\n"));
-  assert.equal(verdictLines.false.size, 1, [...verdictLines.false].join("\n"));
-  assert.notDeepEqual(verdictLines.true, verdictLines.false);
+  assert.equal(verdictLines.size, languages.length);
+  for (const lines of verdictLines.values()) {
+    assert.equal(lines.true.size, 1, [...lines.true].join("\n"));
+    assert.equal(lines.false.size, 1, [...lines.false].join("\n"));
+    assert.notDeepEqual(lines.true, lines.false);
+  }
 });
 
 // A file that conforms and one that does not, from the shipped examples.

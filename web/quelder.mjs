@@ -11,7 +11,9 @@
 // its progress and verdict lines, stderr its diagnostics. A file that cannot
 // be held in the checker's memory gets the memory message and does not
 // conform, as on the command line. Nothing is kept between calls: the core
-// frees the file's memory before check returns.
+// frees the file's memory before check returns. check throws a TypeError when
+// bytes is not a Uint8Array, and passes on the error of a trap in the core
+// (whose next call then starts on a fresh instance).
 //
 // Options of createChecker:
 //   language  "ja" (default), or any other language whose quelder-<language>.wasm
@@ -33,6 +35,7 @@ export async function createChecker({ language = "ja", wasm } = {}) {
   let core = null;  // instantiated on first use, again after a trap
   return {
     check(name, bytes) {
+      if (!(bytes instanceof Uint8Array)) throw new TypeError("check(name, bytes): bytes must be a Uint8Array");
       core ??= instantiate(module);
       try {
         return core.check(name, bytes);
@@ -90,7 +93,6 @@ function instantiate(module) {
 
   return {
     check(name, bytes) {
-      if (!(bytes instanceof Uint8Array)) throw new TypeError("check(name, bytes): bytes must be a Uint8Array");
       const nameBytes = encoder.encode(String(name).split("\0", 1)[0] + "\0");
       const namePointer = exports.reserve(nameBytes.length) >>> 0;
       if (namePointer === 0) throw new RangeError("Quelder: no memory left for the file name");

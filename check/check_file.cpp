@@ -2,6 +2,7 @@
 
 #include "app/report.h"
 #include "check/check_state.h"
+#include "check/check_support.h"
 #include "check/chunk_walk.h"
 #include "check/header_check.h"
 #include "platform/load_file.h"
@@ -14,14 +15,11 @@ constexpr char kSizeFailed[] = "エラー: %sのファイルサイズを取得�
 constexpr char kReadFailed[] = "エラー: %sを読みとることができませんでした。\n";
 }  // namespace
 
-bool reportMemoryFailure() {
-  return reportError("エラー: メモリの割り当てに失敗しました。\n");
-}
-
-bool checkImage(const std::uint8_t* image, std::uint32_t size) {
+bool checkImage(const std::uint8_t* image, std::uint32_t size, EventPath eventPath) {
   if (!scratchBuffer.create()) return reportMemoryFailure();
   memoryStream.attach(image, size);
   FileState file;
+  file.eventPath = eventPath;
   const bool conforms = checkHeader(&file) && walkChunks(&file);
   scratchBuffer.release();
   return conforms;

@@ -2,6 +2,11 @@
 
 #include <cstdint>
 
+// How the track event loop takes channel messages: in runs where it can
+// (check/channel_run.h), or each through the general steps. Both print and
+// answer the same; tests compare them.
+enum class EventPath { fast, general };
+
 // Values one check keeps between its steps; they live for one file only.
 struct FileState {
   std::uint16_t format = 0;
@@ -13,6 +18,7 @@ struct FileState {
   // not pass for the first. The track-count error prints the true count.
   // Files below 65,536 track chunks see no difference.
   std::uint32_t completedTracks = 0;
+  EventPath eventPath = EventPath::fast;
 };
 
 // The state of the track chunk being checked, started afresh for each one.

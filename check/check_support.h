@@ -9,6 +9,9 @@
 // that found data began.
 inline int lastOffset() { return asSigned(memoryStream.lastPosition()); }
 
+// Prints the memory message (file-error form) and returns false.
+bool reportMemoryFailure();
+
 // Reads the length bytes of a SysEx message or meta event into the scratch
 // buffer. When the file ends first, prints shortDataMessage with lastOffset()
 // and the declared length; when the buffer cannot grow, the memory message.

@@ -6,6 +6,7 @@
 #include "stream/event_names.h"
 #include "stream/field_readers.h"
 #include "stream/memory_stream.h"
+#include "stream/meta_types.h"
 
 namespace {
 
@@ -25,38 +26,22 @@ constexpr const char* kFixedLengthWrong[] = {
 };
 
 constexpr std::uint8_t kEndOfTrackType = 0x2F;
-constexpr int kAnyLength = -1;
-
-struct MetaType {
-  bool recognised;
-  int requiredLength;  // kAnyLength when any length will do
-  bool dataExamined;   // a content rule looks at the data itself
-};
-
-MetaType describe(std::uint8_t type) {
-  switch (type) {
-    case 0x00: return {true, 2, false};  // Sequence Number
-    case 0x02: return {true, kAnyLength, true};  // Copyright Notice: the "(C)" test
-    case 0x01: case 0x03: case 0x04: case 0x05:
-    case 0x06: case 0x07: case 0x7F:
-      return {true, kAnyLength, false};  // other text events, Sequencer-Specific
-    case 0x20: return {true, 1, false};  // Channel Prefix
-    case 0x2F: return {true, 0, false};  // End of Track
-    case 0x51: return {true, 3, false};  // Set Tempo
-    case 0x54: return {true, 5, false};  // SMPTE Offset
-    case 0x58: return {true, 4, false};  // Time Signature
-    case 0x59: return {true, 2, true};   // Key Signature: key and mode
-    default: return {false, kAnyLength, false};  // 0x08 and 0x09 included
-  }
-}
 
 // Reads the data into the scratch buffer for the rules that examine it, and
 // otherwise passes over it in the image with the same effects on the stream,
-// so that a huge text event never takes a second copy in memory.
-bool takeData(const MetaType& meta, std::uint32_t length) {
-  if (meta.dataExamined) return readDeclaredData(length, kDataLengthWrong);
-  if (memoryStream.pass(length) == length) return true;
-  return reportError(kDataLengthWrong, lastOffset(), asSigned(length));
+// so that a huge text event never takes a second copy in memory. On success
+// *data is where the length bytes now stand.
+bool takeData(const MetaType& meta, std::uint32_t length, const std::uint8_t** data) {
+  if (meta.dataExamined) {
+    if (!readDeclaredData(length, kDataLengthWrong)) return false;
+    *data = scratchBuffer.data();
+    return true;
+  }
+  if (memoryStream.pass(length) != length) {
+    return reportError(kDataLengthWrong, lastOffset(), asSigned(length));
+  }
+  *data = memoryStream.lastBytes();
+  return true;
 }
 
 // Unrecognised data is stepped over, never buffered.
@@ -72,7 +57,7 @@ bool skipUnknownData(std::uint32_t length) {
 bool checkMetaBody(std::uint8_t type, const FileState& file, const TrackState& track) {
   std::uint32_t length = 0;
   if (!readVarLen(&length)) return reportError(kLengthUnreadable, lastOffset());
-  const MetaType meta = describe(type);
+  const MetaType& meta = metaType(type);
   // The fixed length is tested before any data is read.
   if (meta.requiredLength != kAnyLength &&
       length != static_cast<std::uint32_t>(meta.requiredLength)) {
@@ -80,7 +65,8 @@ bool checkMetaBody(std::uint8_t type, const FileState& file, const TrackState& t
                        metaEventName(type));
   }
   if (!meta.recognised) return skipUnknownData(length);
-  return takeData(meta, length) && checkMetaRules(type, length, file, track);
+  const std::uint8_t* data = nullptr;
+  return takeData(meta, length, &data) && checkMetaRules(meta, data, length, file, track);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "check/check_state.h"
-#include "check/track_events.h"
+#include "check/event_outcome.h"
 
 // Checks one meta event, its 0xFF status byte just consumed: type, length,
 // fixed lengths, data, and the content rules of the recognised types.

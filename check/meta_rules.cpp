@@ -5,7 +5,6 @@
 #include "app/report.h"
 #include "check/check_support.h"
 #include "stream/event_names.h"
-#include "stream/field_readers.h"
 
 namespace {
 
@@ -17,10 +16,7 @@ constexpr char kTooManyFlats[] = "エラー(%d): %sメタイベントの、フ�
 constexpr char kTooManySharps[] = "エラー(%d): %sメタイベントの、シャープの数が不正です。\n";
 constexpr char kModeInvalid[] = "エラー(%d): %sメタイベントは、長調(0)と短調(1)しか指定できません。\n";
 
-constexpr std::uint8_t kSequenceNumber = 0x00;
 constexpr std::uint8_t kCopyrightNotice = 0x02;
-constexpr std::uint8_t kSetTempo = 0x51;
-constexpr std::uint8_t kSmpteOffset = 0x54;
 constexpr std::uint8_t kKeySignature = 0x59;
 
 bool fail(const char* message, std::uint8_t type) {
@@ -39,8 +35,9 @@ bool checkInFirstTrackOfFormat1(std::uint8_t type, const FileState& file) {
   return true;
 }
 
-bool checkCopyright(std::uint32_t length, const FileState& file, const TrackState& track) {
-  if (!hasCopyrightSign(scratchBuffer.data(), length)) {
+bool checkCopyright(const std::uint8_t* data, std::uint32_t length, const FileState& file,
+                    const TrackState& track) {
+  if (!hasCopyrightSign(data, length)) {
     return fail(kCopyrightSignMissing, kCopyrightNotice);
   }
   if (track.elapsedTicks != 0 || file.completedTracks != 0 || track.eventIndex != 0) {
@@ -49,8 +46,8 @@ bool checkCopyright(std::uint32_t length, const FileState& file, const TrackStat
   return true;
 }
 
-bool checkKeySignature() {
-  const std::uint8_t* data = scratchBuffer.data();
+// REQUIRES: two bytes of data, as the fixed length guarantees.
+bool checkKeySignature(const std::uint8_t* data) {
   const int sharps = static_cast<std::int8_t>(data[0]);  // negative: flats
   const unsigned mode = data[1];
   if (sharps < -7) return fail(kTooManyFlats, kKeySignature);
@@ -79,20 +76,21 @@ bool hasCopyrightSign(const std::uint8_t* data, std::uint32_t length) {
   return false;
 }
 
-bool checkMetaRules(std::uint8_t type, std::uint32_t length, const FileState& file,
-                    const TrackState& track) {
-  switch (type) {
-    case kSequenceNumber:
-      return checkAtTrackStart(type, track);
-    case kCopyrightNotice:
-      return checkCopyright(length, file, track);
-    case kSetTempo:
-      return checkInFirstTrackOfFormat1(type, file);
-    case kSmpteOffset:
-      return checkAtTrackStart(type, track) && checkInFirstTrackOfFormat1(type, file);
-    case kKeySignature:
-      return checkKeySignature();
-    default:
+bool checkMetaRules(const MetaType& meta, const std::uint8_t* data, std::uint32_t length,
+                    const FileState& file, const TrackState& track) {
+  switch (meta.rule) {
+    case MetaRule::none:
       return true;
+    case MetaRule::atTrackStart:
+      return checkAtTrackStart(meta.type, track);
+    case MetaRule::copyrightNotice:
+      return checkCopyright(data, length, file, track);
+    case MetaRule::inFirstTrackOfFormat1:
+      return checkInFirstTrackOfFormat1(meta.type, file);
+    case MetaRule::atTrackStartInFirstTrackOfFormat1:
+      return checkAtTrackStart(meta.type, track) && checkInFirstTrackOfFormat1(meta.type, file);
+    case MetaRule::keySignatureValues:
+      return checkKeySignature(data);
   }
+  return true;
 }

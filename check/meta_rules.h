@@ -3,13 +3,14 @@
 #include <cstdint>
 
 #include "check/check_state.h"
+#include "stream/meta_types.h"
 
-// Placement and value rules of Sequence Number, Copyright Notice, Set Tempo,
-// SMPTE Offset and Key Signature; other types pass. The event's data stands
-// at the start of the scratch buffer and lastPosition at its first byte.
+// Runs the content rule of meta.rule (placement and value rules of Sequence
+// Number, Copyright Notice, Set Tempo, SMPTE Offset and Key Signature) on the
+// event's data, data[0, length), lastPosition standing at its first byte.
 // Returns false after printing the broken rule.
-bool checkMetaRules(std::uint8_t type, std::uint32_t length, const FileState& file,
-                    const TrackState& track);
+bool checkMetaRules(const MetaType& meta, const std::uint8_t* data, std::uint32_t length,
+                    const FileState& file, const TrackState& track);
 
 // True iff "(C)" starts at a character boundary of the Shift-JIS text before
 // the first NUL byte of data[0, length).

@@ -9,7 +9,6 @@ ScratchBuffer scratchBuffer;
 namespace {
 constexpr std::uint32_t kInitialCapacity = 256;
 constexpr std::uint32_t kGrowthMargin = 256;
-constexpr int kMaxVarLenBytes = 4;
 }  // namespace
 
 bool ScratchBuffer::create() {
@@ -63,19 +62,18 @@ bool readUInt32BE(std::uint32_t* out) {
   return true;
 }
 
-bool readVarLenContinued(std::uint32_t value, std::uint32_t* out) {
-  for (int count = 2; count <= kMaxVarLenBytes; ++count) {
-    std::uint8_t byte = 0;
-    if (!readByte(&byte)) return false;
-    value = (value << 7) | (byte & 0x7F);
-    if (byte < 0x80) {
-      *out = value;
-      return true;
-    }
+bool readVarLenContinued(std::uint32_t* out) {
+  // Decoded from its first byte, the latest one read.
+  const std::uint32_t available = memoryStream.remaining() + 1;
+  const std::uint32_t size = decodeVarLen(memoryStream.lastBytes(), available, out);
+  // A failure consumes every byte it looked at, the fifth included.
+  constexpr std::uint32_t kLookedAtOnFailure = kMaxVarLenBytes + 1;
+  const std::uint32_t consumed =
+      size != 0 ? size : (available < kLookedAtOnFailure ? available : kLookedAtOnFailure);
+  // The rest in two steps, so that lastPosition is the offset of the last byte.
+  if (consumed > 1) {
+    memoryStream.skip(consumed - 2);
+    memoryStream.skip(1);
   }
-  // The fourth byte still had its top bit set: the fifth is read, and so
-  // consumed, before giving up.
-  std::uint8_t fifth = 0;
-  readByte(&fifth);
-  return false;
+  return size != 0;
 }

@@ -38,7 +38,7 @@ class ScratchBuffer {
 extern ScratchBuffer scratchBuffer;
 
 // The readers run once or more per event, so their common cases are inline:
-// a read that fits the buffer, and a quantity of one byte.
+// a read that fits the buffer, and variable-length quantities.
 
 // Grows scratchBuffer for a read of n bytes that does not fit it.
 bool reserveForRead(std::uint32_t n);
@@ -71,9 +71,34 @@ inline bool readByte(std::uint8_t* out) {
 bool readUInt16BE(std::uint16_t* out);
 bool readUInt32BE(std::uint32_t* out);
 
-// The rest of a quantity whose first byte had its top bit set; value holds
-// that byte's low seven bits.
-bool readVarLenContinued(std::uint32_t value, std::uint32_t* out);
+inline constexpr std::uint32_t kMaxVarLenBytes = 4;
+
+// The one decoder of variable-length quantities: the one at the start of
+// bytes[0, available), at most kMaxVarLenBytes bytes, the last with its top
+// bit clear. Returns how many bytes it spans and stores its value in *out;
+// returns 0, *out untouched, when available ends inside it or its fourth byte
+// still has the top bit set. Reads nothing at or past bytes + available.
+inline std::uint32_t decodeVarLen(const std::uint8_t* bytes, std::uint32_t available,
+                                  std::uint32_t* out) {
+  if (available == 0) return 0;
+  if (bytes[0] < 0x80) {  // nearly every delta time and length: one byte
+    *out = bytes[0];
+    return 1;
+  }
+  const std::uint32_t limit = available < kMaxVarLenBytes ? available : kMaxVarLenBytes;
+  std::uint32_t value = bytes[0] & 0x7Fu;
+  for (std::uint32_t i = 1; i < limit; ++i) {
+    value = (value << 7) | (bytes[i] & 0x7Fu);
+    if (bytes[i] < 0x80) {
+      *out = value;
+      return i + 1;
+    }
+  }
+  return 0;
+}
+
+// The rest of a quantity whose first byte, just read, had its top bit set.
+bool readVarLenContinued(std::uint32_t* out);
 
 // Reads a variable-length quantity of at most 4 bytes (value at most
 // 0x0FFFFFFF). On success *out is the value and lastPosition the offset of its
@@ -83,7 +108,7 @@ bool readVarLenContinued(std::uint32_t value, std::uint32_t* out);
 inline bool readVarLen(std::uint32_t* out) {
   std::uint8_t first = 0;
   if (!readByte(&first)) return false;
-  if (first >= 0x80) return readVarLenContinued(first & 0x7F, out);
-  *out = first;
+  if (first >= 0x80) return readVarLenContinued(out);
+  *out = first;  // nearly every delta time and length: one byte
   return true;
 }

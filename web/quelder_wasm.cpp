@@ -9,6 +9,7 @@
 
 #include "app/file_driver.h"
 #include "check/check_file.h"
+#include "check/check_support.h"
 
 extern "C" {
 

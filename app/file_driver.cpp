@@ -8,8 +8,8 @@ constexpr char kConforms[] = "検証結果: %sは、SMF規格1.0に適合して�
 constexpr char kDoesNotConform[] = "検証結果: %sは、SMF規格1.0に適合していません。\n";
 }  // namespace
 
-void printProgress(const char* name) { printOutput(kProgress, name); }
+void printProgress(const char* printableName) { printOutput(kProgress, printableName); }
 
-void printVerdict(const char* name, bool conforms) {
-  printOutput(conforms ? kConforms : kDoesNotConform, name);
+void printVerdict(const char* printableName, bool conforms) {
+  printOutput(conforms ? kConforms : kDoesNotConform, printableName);
 }

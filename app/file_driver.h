@@ -1,16 +1,20 @@
 #pragma once
 
-// The frame of one file's check, the same for every front end: the progress
-// line, the check with whatever diagnostics it prints, the verdict line.
+#include "app/report.h"
 
-void printProgress(const char* name);
-void printVerdict(const char* name, bool conforms);
+// The frame of one file's check, the same for every front end: the progress
+// line, the check with whatever diagnostics it prints, the verdict line. The
+// name is echoed as PrintableName shows it.
+
+void printProgress(const char* printableName);
+void printVerdict(const char* printableName, bool conforms);
 
 // Runs check() between name's progress and verdict lines; returns its verdict.
 template <typename Check>
 bool checkBetweenLines(const char* name, Check check) {
-  printProgress(name);
+  const PrintableName printable(name);
+  printProgress(printable.text());
   const bool conforms = check();
-  printVerdict(name, conforms);
+  printVerdict(printable.text(), conforms);
   return conforms;
 }

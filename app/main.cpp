@@ -1,6 +1,7 @@
 #include "app/file_driver.h"
 #include "app/report.h"
 #include "check/check_file.h"
+#include "platform/load_file.h"
 
 namespace {
 constexpr char kBanner[] =
@@ -11,14 +12,15 @@ constexpr char kBanner[] =
 }  // namespace
 
 // Every argument is a file name, even one that starts with a hyphen. The exit
-// status is always 0: the verdict lines are the result.
+// status is 0 whatever the verdicts: the verdict lines are the result. It is 1
+// only when a line could not be written, so that lost verdicts never pass for
+// a clean run.
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    printOutput("%s", kBanner);
-    return 0;
-  }
+  // Otherwise a closed standard descriptor goes to the first file opened.
+  if (!reserveStandardDescriptors()) return 1;
+  if (argc < 2) printOutput("%s", kBanner);
   for (int i = 1; i < argc; ++i) {
     checkBetweenLines(argv[i], [&] { return checkFile(argv[i]); });
   }
-  return 0;
+  return reportWriteFailures() ? 1 : 0;
 }

@@ -4,8 +4,29 @@
 
 // Every line the program prints goes through here. Format strings use %d,
 // %s and %2X only and end with a line feed. Each line leaves the process in
-// one write, so standard output and standard error interleave in the order
-// they were produced even when both go to one place.
+// one write (short of memory for a very long one), so standard output and
+// standard error interleave in the order they were produced even when both
+// go to one place.
+
+// A file name as it is echoed, for the %s of a line: each byte below 0x20 and
+// the byte 0x7F shows as '?', as `ls -q` shows them, so that no name can add
+// a line of its own, overwrite one or send the terminal an escape sequence.
+// Every other byte, CP932 and UTF-8 included, passes unchanged. The file
+// itself is still opened by its real name.
+class PrintableName {
+ public:
+  explicit PrintableName(const char* name);
+  ~PrintableName();
+  PrintableName(const PrintableName&) = delete;
+  PrintableName& operator=(const PrintableName&) = delete;
+
+  const char* text() const { return text_; }
+
+ private:
+  const char* text_;  // the name itself when it needs no change
+  char* allocated_ = nullptr;
+  char inline_[4096];  // any path the system can open (PATH_MAX) fits here
+};
 
 // Banner, progress and verdict lines: standard output.
 void printOutput(const char* format, ...)
@@ -19,6 +40,11 @@ void printDiagnostic(const char* format, ...)
 // reads `return reportError(kMessage, offset);`.
 bool reportError(const char* format, ...)
     __attribute__((format(printf, 1, 2)));
+
+// After the last line: when a line could not be written since the previous
+// call, says on standard error which stream lost it (standard output first)
+// and returns true. The driver exits with status 1 then, and only then.
+bool reportWriteFailures();
 
 // Offsets and lengths are unsigned 32-bit counts printed as signed numbers.
 inline int asSigned(std::uint32_t value) {

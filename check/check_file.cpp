@@ -27,11 +27,11 @@ bool checkImage(const std::uint8_t* image, std::uint32_t size, EventPath eventPa
 
 bool checkFile(const char* path) {
   FileHandle handle;
-  if (!openFile(path, &handle)) return reportError(kOpenFailed, path);
+  if (!openFile(path, &handle)) return reportError(kOpenFailed, PrintableName(path).text());
   std::uint32_t size = 0;
   if (!queryFileSize(handle, &size)) {
     closeFile(handle);
-    return reportError(kSizeFailed, path);
+    return reportError(kSizeFailed, PrintableName(path).text());
   }
   std::uint8_t* image = allocateImage(size);
   if (image == nullptr) {
@@ -41,7 +41,7 @@ bool checkFile(const char* path) {
   if (!readWholeFile(handle, image, size)) {
     freeImage(image);
     closeFile(handle);
-    return reportError(kReadFailed, path);
+    return reportError(kReadFailed, PrintableName(path).text());
   }
   const bool conforms = checkImage(image, size);
   freeImage(image);

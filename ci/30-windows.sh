@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows program: cross-built with MinGW-w64, statically linked, then the
-# whole end-to-end suite (a native Linux test binary) run against quelder.exe
-# under Wine, with the Windows-only cases of tests/e2e/windows_test.cpp.
+# end-to-end suite (a native Linux test binary) run against quelder.exe under
+# Wine, with the Windows-only cases of tests/e2e/windows_test.cpp.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$SECONDS
@@ -45,11 +45,20 @@ export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installers
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
 # One wineserver for the whole run, so that each test pays only for starting
-# a process, not Wine. The services that the first program starts outlive it
-# and keep whatever it had open: start them here with nothing open, or a
-# test's pipes would never reach their end.
-"$wineserver" -p </dev/null >/dev/null 2>&1 || true  # may run already
+# a process, not Wine. It must be the persistent one: a server that a program
+# starts shuts down whenever no program has run for a moment, and a program
+# that connects while it goes gets "wine client error: ... recvmsg:
+# Connection reset by peer". The server cannot start without its prefix
+# directory, and one left by an earlier run may be a passing one: end it.
+mkdir -p "$WINEPREFIX"
+"$wineserver" -k 2>/dev/null || true
+"$wineserver" -w
+# The server and every program under it in the same environment.
+LC_ALL=ja_JP.CP932 "$wineserver" -p </dev/null
 trap '"$wineserver" -k || true' EXIT
+# The services that the first program starts outlive it and keep whatever it
+# had open: start them here with nothing open, or a test's pipes would never
+# reach their end.
 LC_ALL=ja_JP.CP932 setarch -R "$wine" wineboot --init </dev/null >/dev/null 2>&1
 
 export LC_ALL=ja_JP.CP932
@@ -57,36 +66,55 @@ export QUELDER_BINARY=$root/$win/quelder.exe
 # Now and then a Wine process dies at start-up, before main, with "failed to
 # map the shared user data" (an address-space layout clash); without address
 # randomisation the layout is the same every time and the clash never comes.
+# What Wine still breaks now and then, the test runner runs again.
 export QUELDER_RUNNER="setarch -R $wine"
 export QUELDER_EXPECT_CRLF=1
 export QUELDER_WIN_HOLD_OPEN=$root/$win/hold_open.exe
-echo "-- end-to-end tests under Wine (at $((SECONDS - started)) s)"
-# Two shards side by side, one per core.
+
+# The checks themselves are the same code on every platform and run in full
+# in the native suite. Under Wine each run costs a Wine process, so the
+# exhaustive tables (every status byte, every cut of every event) stay out:
+# what Windows can change is the file loading, the open, the text streams and
+# the names, and every other case still reaches them.
+exhaustive=TrackEvents.StatusBytesNotAllowedInATrack:TrackEvents.SysExCutShort
+exhaustive+=:TrackEvents.ChannelMessageLengths:TrackEvents.TracksOfMixedEventsConform
+
 logs=$root/$tests/wine-e2e
+rm -rf "$logs"
 mkdir -p "$logs"
-pids=()
-for shard in 0 1; do
-  GTEST_TOTAL_SHARDS=2 GTEST_SHARD_INDEX=$shard "$tests/tests/quelder_e2e_tests" \
-    >"$logs/shard-$shard.log" 2>&1 &
-  pids+=($!)
-done
-status=0
-for shard in 0 1; do
-  if ! wait "${pids[$shard]}"; then
-    status=1
-    cat "$logs/shard-$shard.log"
-  fi
-done
 passed=0
 failed=0
 skipped=0
-for shard in 0 1; do
-  log="$logs/shard-$shard.log"
-  grep -E '^\[  (FAILED|SKIPPED) \] .*\([0-9]+ ms\)$' "$log" || true
-  passed=$((passed + $(grep -cE '^\[       OK \]' "$log" || true)))
-  failed=$((failed + $(grep -cE '^\[  FAILED  \] .*\([0-9]+ ms\)$' "$log" || true)))
-  skipped=$((skipped + $(grep -cE '^\[  SKIPPED \] .*\([0-9]+ ms\)$' "$log" || true)))
-done
-echo "windows: $passed passed, $failed failed, $skipped skipped"
+retries=0
+status=0
+# wineTests LABEL GTEST_FILTER: the end-to-end cases that the filter selects,
+# run against QUELDER_BINARY in two shards side by side, one per core; adds
+# to the counts.
+wineTests() {
+  local label=$1 filter=$2 shard log
+  local pids=()
+  echo "-- $label: end-to-end tests under Wine (at $((SECONDS - started)) s)"
+  for shard in 0 1; do
+    GTEST_TOTAL_SHARDS=2 GTEST_SHARD_INDEX=$shard "$tests/tests/quelder_e2e_tests" \
+      --gtest_filter="$filter" >"$logs/$label-$shard.log" 2>&1 &
+    pids+=($!)
+  done
+  for shard in 0 1; do
+    log=$logs/$label-$shard.log
+    if ! wait "${pids[$shard]}"; then
+      status=1
+      cat "$log"
+    fi
+    grep -E '^\[  (FAILED|SKIPPED) \] .*\([0-9]+ ms\)$|^\[WINE RETRY\]' "$log" || true
+    passed=$((passed + $(grep -cE '^\[       OK \]' "$log" || true)))
+    failed=$((failed + $(grep -cE '^\[  FAILED  \] .*\([0-9]+ ms\)$' "$log" || true)))
+    skipped=$((skipped + $(grep -cE '^\[  SKIPPED \] .*\([0-9]+ ms\)$' "$log" || true)))
+    retries=$((retries + $(grep -c '^\[WINE RETRY\]' "$log" || true)))
+  done
+}
+
+wineTests quelder "*-$exhaustive"
+
+echo "windows: $passed passed, $failed failed, $skipped skipped, $retries Wine retries"
 echo "30-windows: done in $((SECONDS - started)) s"
 exit $status

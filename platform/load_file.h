@@ -2,14 +2,22 @@
 
 #include <cstdint>
 
-// The file services a check needs: open one file exclusively for reading,
-// learn its size, hold it in one block and read it whole. Each step fails on
+// The file services a check needs: open one file for reading, held against
+// writers, learn its size, hold it in one block and read it whole. Each step fails on
 // its own, so the caller can tell the four failures apart.
 
 using FileHandle = std::intptr_t;
 
-// Opens an existing regular file for reading, held so that no other checker
-// can have it at the same time. False for anything that cannot be checked.
+// Call once at start-up, before any openFile. Opens the null device on each
+// of the standard descriptors 0, 1 and 2 that is closed, so that no file
+// opened later takes one of them and is read or written as a standard
+// stream. False when one stays closed.
+bool reserveStandardDescriptors();
+
+// Opens an existing regular file for reading, held so that no writer can
+// have it at the same time; on POSIX other readers, checkers included, may
+// (Windows shares it with nobody). False for anything that cannot be checked,
+// and for a file held against it.
 bool openFile(const char* path, FileHandle* handle);
 
 // False when the size is unknown or does not fit a 32-bit offset below

@@ -9,15 +9,32 @@
 #include <cerrno>
 #include <cstdlib>
 
+bool reserveStandardDescriptors() {
+  // open() takes the lowest free descriptor: going up from 0, that is the
+  // closed one.
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int null = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (null != fd) {
+      if (null >= 0) ::close(null);
+      return false;
+    }
+  }
+  return true;
+}
+
 bool openFile(const char* path, FileHandle* handle) {
   // Never block: a FIFO or a device must not hang the checker.
   const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return false;
   struct stat info;
-  // Only regular files hold an image to check. The exclusive lock stands in
-  // for a no-sharing open and is held until closeFile.
+  // Only regular files hold an image to check. The lock stands in for a
+  // no-sharing open and is held until closeFile. It is shared: readers never
+  // refuse each other, so checkers run side by side, a reader needs no write
+  // access for it (NFS emulates flock with byte-range locks), and a writer
+  // that holds an exclusive lock still keeps the file from being checked.
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
-      ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      ::flock(fd, LOCK_SH | LOCK_NB) != 0) {
     ::close(fd);
     return false;
   }

@@ -8,6 +8,9 @@ HANDLE toHandle(FileHandle handle) { return reinterpret_cast<HANDLE>(handle); }
 
 }  // namespace
 
+// CreateFileA hands out handles, never the C runtime's descriptors 0 to 2.
+bool reserveStandardDescriptors() { return true; }
+
 bool openFile(const char* path, FileHandle* handle) {
   // Share mode 0: while we hold the file nobody else can open it, and a file
   // that someone else holds cannot be opened here.

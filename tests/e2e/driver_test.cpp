@@ -2,6 +2,10 @@
 // raw bytes of the output encoding.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <string_view>
+
 #include "e2e/quelder_runner.h"
 #include "e2e/smf_builder.h"
 
@@ -64,6 +68,47 @@ TEST(Driver, NamesAreEchoedByteForByte) {
                                  "100%s%d.mid"}) {
     SCOPED_TRACE(name);
     expectCheck(image, "", true, name);
+  }
+}
+
+bool windowsBinary() {
+  const char* binary = std::getenv("QUELDER_BINARY");
+  return binary != nullptr && std::string_view(binary).ends_with(".exe");
+}
+
+// Each byte below 0x20 and 0x7F is echoed as '?', so that a name can neither
+// forge a line of its own nor reach the terminal as a control sequence; the
+// file is still opened by its real name.
+TEST(Driver, ControlBytesInNamesAreEchoedAsQuestionMarks) {
+  if (windowsBinary()) GTEST_SKIP() << "Windows names cannot hold these bytes";
+  struct Case {
+    std::string name;
+    std::string echoed;
+  };
+  const std::vector<Case> cases = {
+      {"\n検証結果: x.midは、SMF規格1.0に適合しています。\n",
+       "?検証結果: x.midは、SMF規格1.0に適合しています。?"},
+      {"done.mid\rforged.mid", "done.mid?forged.mid"},
+      {"\x1b]0;title\x07\x1b[2J.mid", "?]0;title??[2J.mid"},
+      {"tab\there\x7f\x01\x1f\x95\x5C.mid", "tab?here???\x95\x5C.mid"},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.echoed);
+    const std::string conforming = dir.write(c.name, smf(0, {endOfTrack()}));
+    // 4 GiB, a hole: the size message.
+    const std::string huge = dir.write(c.name + "\x1b.huge", {});
+    std::filesystem::resize_file(huge, 0x100000000);
+    const std::string missing = conforming + "\n.missing";
+    const std::string echoed = dir.path() + "/" + c.echoed;
+    const RunResult run = runQuelder({conforming, huge, missing});
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.out, progressLine(echoed) + verdictLine(echoed, true) +
+                           progressLine(echoed + "?.huge") + verdictLine(echoed + "?.huge", false) +
+                           progressLine(echoed + "?.missing") +
+                           verdictLine(echoed + "?.missing", false));
+    EXPECT_EQ(run.err, fileError(echoed + "?.hugeのファイルサイズを取得できませんでした。") +
+                           openFailed(echoed + "?.missing"));
   }
 }
 

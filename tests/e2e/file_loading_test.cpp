@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +22,7 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "e2e/quelder_runner.h"
@@ -254,19 +256,53 @@ TEST(FileLoading, SpecialFilesCannotBeOpened) {
   ::close(listener);
 }
 
-TEST(FileLoading, FileHeldByAnotherProcessCannotBeOpened) {
+// A writer that holds an exclusive lock keeps the file from being checked; a
+// reader's shared lock, like another checker's, does not.
+TEST(FileLoading, FileLockedByAnotherProcess) {
   if (underRunner()) GTEST_SKIP() << kPosixOnly;
   TempDir dir;
   const std::string path = dir.write("held.mid", smf(0, {endOfTrack()}));
   const FileState before = stateOf(path);
-  const int holder = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  ASSERT_GE(holder, 0);
-  ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-  expectCheckedTwice(path, openFailed(path), false);
-  ::close(holder);
-  // Released, the same file conforms: only the holder stood in the way.
-  expectCheckLeavesFileAlone(path, "", true);
+  struct Case {
+    const char* label;
+    int lock;
+    std::string diagnostic;
+    bool conforms;
+  };
+  for (const Case& c : std::vector<Case>{{"exclusive", LOCK_EX, openFailed(path), false},
+                                         {"shared", LOCK_SH, "", true}}) {
+    SCOPED_TRACE(c.label);
+    const int holder = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, c.lock), 0);
+    expectCheckedTwice(path, c.diagnostic, c.conforms);
+    ::close(holder);
+    // Released, the same file conforms: only the holder stood in the way.
+    expectCheckLeavesFileAlone(path, "", true);
+  }
   expectUnchanged(path, before);
+}
+
+// Two runs over the same file side by side (xargs -P) never refuse each
+// other, however their checks interleave: their locks are shared.
+TEST(FileLoading, ConcurrentCheckersShareTheFile) {
+  if (underRunner()) GTEST_SKIP() << kPosixOnly;  // Windows opens without sharing
+  constexpr std::size_t kChecks = 2000;
+  TempDir dir;
+  const std::string path = dir.write("shared.mid", smf(0, {endOfTrack()}));
+  const std::vector<std::string> args(kChecks, path);
+  RunResult first;
+  std::thread firstRun([&] { first = runQuelder(args); });
+  const RunResult second = runQuelder(args);
+  firstRun.join();
+  std::string expected;
+  for (std::size_t i = 0; i < kChecks; ++i)
+    expected += progressLine(path) + verdictLine(path, true);
+  for (const RunResult* run : std::vector<const RunResult*>{&first, &second}) {
+    EXPECT_EQ(run->exitStatus, 0);
+    EXPECT_EQ(std::count(run->err.begin(), run->err.end(), '\n'), 0) << "open messages";
+    EXPECT_TRUE(run->out == expected) << "the verdicts differ from one conforming check each";
+  }
 }
 
 // Root reads any file whatever its mode, so as root the checker runs as
@@ -433,6 +469,83 @@ TEST(FileLoading, ReadThatEndsShortOfTheSizeIsAReadFailure) {
     GTEST_SKIP() << path << " is missing or holds as many bytes as its size says";
   }
   expectCheckedTwice(path, readFailed(path), false);
+}
+
+// --- Standard streams --------------------------------------------------------
+
+std::function<bool()> openedOn(int fd, const char* device) {
+  return [fd, device] {
+    const int opened = ::open(device, O_WRONLY);
+    return opened >= 0 && ::dup2(opened, fd) == fd;
+  };
+}
+
+std::function<bool()> closed(std::vector<int> fds) {
+  return [fds] {
+    for (int fd : fds) ::close(fd);
+    return true;
+  };
+}
+
+// Standard output on a pipe that nobody reads, with SIGPIPE at its default.
+bool brokenPipe() {
+  int ends[2];
+  if (::pipe(ends) != 0 || ::dup2(ends[1], 1) != 1) return false;
+  ::close(ends[0]);
+  return std::signal(SIGPIPE, SIG_DFL) != SIG_ERR;
+}
+
+// A line that cannot be written makes the exit status 1 and is named on
+// standard error; a closed descriptor is reopened, never handed to a checked
+// file; a broken pipe ends the run on SIGPIPE, as it ends other filters.
+TEST(FileLoading, StandardStreamsClosedFullOrBroken) {
+  if (underRunner()) GTEST_SKIP() << kPosixOnly;
+  TempDir dir;
+  const std::string good = dir.write("good.mid", smf(0, {endOfTrack()}));
+  const std::string bad = dir.write("bad.mid", {});
+  const FileState goodBefore = stateOf(good);
+  const FileState badBefore = stateOf(bad);
+  const std::string goodOut = progressLine(good) + verdictLine(good, true);
+  const std::string bothOut = goodOut + progressLine(bad) + verdictLine(bad, false);
+  const std::string badErr = errorAt(0, "ヘッダチャンク形式が不正です。");
+  struct Case {
+    const char* label;
+    std::vector<std::string> args;
+    std::function<bool()> prepare;
+    int exitStatus;  // -1: ended by a signal
+    std::string out;
+    std::string err;
+  };
+  const std::vector<Case> cases = {
+      {"output full",
+       {good, bad},
+       openedOn(1, "/dev/full"),
+       1,
+       "",
+       badErr + fileError("標準出力に書き込めませんでした。")},
+      {"banner to a full output",
+       {},
+       openedOn(1, "/dev/full"),
+       1,
+       "",
+       fileError("標準出力に書き込めませんでした。")},
+      {"error stream full", {good, bad}, openedOn(2, "/dev/full"), 1, bothOut, ""},
+      {"error stream full, nothing to say", {good}, openedOn(2, "/dev/full"), 0, goodOut, ""},
+      {"output closed", {good, bad}, closed({1}), 0, "", badErr},
+      {"error stream closed", {good, bad}, closed({2}), 0, bothOut, ""},
+      {"all three closed", {good, bad}, closed({0, 1, 2}), 0, "", ""},
+      {"output a broken pipe", {good, bad}, brokenPipe, -1, "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const PreparedRun run = runPrepared(c.args, c.prepare);
+    ASSERT_TRUE(run.prepared);
+    EXPECT_EQ(run.result.exitStatus, c.exitStatus);
+    EXPECT_EQ(run.result.out, c.out);
+    EXPECT_EQ(run.result.err, c.err);
+    expectUnchanged(good, goodBefore);
+    expectUnchanged(bad, badBefore);
+  }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -130,30 +131,85 @@ void dumpCase(const std::vector<std::string>& args, const RunResult& run) {
   writeFile(caseDir / "stderr", run.err);
 }
 
+// Wine's loader and its client library print these when the program never
+// got to run: the connection to the wineserver broke, or the process could
+// not be set up. No line of quelder's own starts with "wine".
+bool hasWineFailureLine(const std::string& output) {
+  static const char* const kMarks[] = {"wine client error:", "wine: failed to", "wine: could not"};
+  for (std::size_t line = 0; line < output.size();) {
+    for (const char* mark : kMarks) {
+      if (output.compare(line, std::strlen(mark), mark) == 0) return true;
+    }
+    const std::size_t end = output.find('\n', line);
+    line = end == std::string::npos ? output.size() : end + 1;
+  }
+  return false;
+}
+
+// Under Wine a crash of the program itself is a Windows exception: it ends
+// with an exit status and Wine's report of it. A Unix signal with nothing
+// printed at all is Wine dying before the program's main.
+bool wineFailed(int status, const std::string& out, const std::string& err) {
+  if (environmentOr("QUELDER_RUNNER", "").find("wine") == std::string::npos) return false;
+  return hasWineFailureLine(err) || (status == -1 && out.empty() && err.empty());
+}
+
+// Runs one attempt: the command with its standard output and standard error
+// read into out and err (the same string for both makes them one pipe, as
+// with 2>&1); returns the exit status, -1 when it did not exit normally.
+int runOnce(const std::vector<std::string>& command, std::string* out, std::string* err) {
+  int outPipe[2];
+  int errPipe[2];
+  if (pipe2(outPipe, O_CLOEXEC) != 0) return -1;
+  if (out == err) {
+    const pid_t pid = spawn(command, outPipe[1], outPipe[1]);
+    close(outPipe[1]);
+    drain({outPipe[0]}, {out});
+    return waitFor(pid);
+  }
+  if (pipe2(errPipe, O_CLOEXEC) != 0) {
+    close(outPipe[0]);
+    close(outPipe[1]);
+    return -1;
+  }
+  const pid_t pid = spawn(command, outPipe[1], errPipe[1]);
+  close(outPipe[1]);
+  close(errPipe[1]);
+  drain({outPipe[0], errPipe[0]}, {out, err});
+  return waitFor(pid);
+}
+
+// Runs the program, again when Wine itself failed under it, up to
+// kWineAttempts times in all. Each retry leaves a "[WINE RETRY]" line in the
+// test log for the CI step to count. What the program printed itself is
+// never a reason to run it again.
+constexpr int kWineAttempts = 4;
+
+int runRetryingWine(const std::vector<std::string>& args, std::string* out, std::string* err) {
+  const std::vector<std::string> command = commandLine(args);
+  for (int attempt = 1;; ++attempt) {
+    out->clear();
+    err->clear();
+    const int status = runOnce(command, out, err);
+    if (attempt == kWineAttempts || !wineFailed(status, *out, *err)) return status;
+    std::printf("[WINE RETRY] attempt %d of %d: %s\n", attempt + 1, kWineAttempts,
+                err->substr(0, err->find('\n')).c_str());
+    std::fflush(stdout);
+  }
+}
+
 }  // namespace
 
 RunResult runQuelder(const std::vector<std::string>& args) {
-  int outPipe[2];
-  int errPipe[2];
   RunResult result;
-  if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) return result;
-  const pid_t pid = spawn(commandLine(args), outPipe[1], errPipe[1]);
-  close(outPipe[1]);
-  close(errPipe[1]);
-  drain({outPipe[0], errPipe[0]}, {&result.out, &result.err});
-  result.exitStatus = waitFor(pid);
+  result.exitStatus = runRetryingWine(args, &result.out, &result.err);
   dumpCase(args, result);
   return result;
 }
 
 std::string runQuelderMerged(const std::vector<std::string>& args) {
-  int both[2];
   std::string merged;
-  if (pipe2(both, O_CLOEXEC) != 0) return merged;
-  const pid_t pid = spawn(commandLine(args), both[1], both[1]);
-  close(both[1]);
-  drain({both[0]}, {&merged});
-  EXPECT_EQ(waitFor(pid), 0);
+  EXPECT_EQ(runRetryingWine(args, &merged, &merged), 0);
   return merged;
 }
 

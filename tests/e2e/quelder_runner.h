@@ -15,6 +15,10 @@
 // what it printed, in DIR/<pid>-<n>/ for the browser module's tests: test (the
 // test's name), names (the arguments, each ended by a NUL), 0.mid, 1.mid, ...
 // (their bytes), stdout and stderr.
+//
+// Under Wine (a runner that names wine), a run in which Wine itself failed
+// and the program never ran is run again, up to four times in all; each
+// retry prints a "[WINE RETRY]" line into the test log.
 
 struct RunResult {
   std::string out;  // standard output

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/report.h"
 
 #include <cstdarg>
@@ -5,9 +6,6 @@
 #include <cstdlib>
 
 namespace {
-
-constexpr char kOutputLost[] = "エラー: 標準出力に書き込めませんでした。\n";
-constexpr char kDiagnosticsLost[] = "エラー: 標準エラー出力に書き込めませんでした。\n";
 
 // Whether a line failed to reach standard output or standard error since the
 // last reportWriteFailures(). Only the exit status depends on it and only this
@@ -90,20 +88,12 @@ void printDiagnostic(const char* format, ...) {
   va_end(args);
 }
 
-bool reportError(const char* format, ...) {
-  std::va_list args;
-  va_start(args, format);
-  writeDiagnostic(format, args);
-  va_end(args);
-  return false;
-}
-
 bool reportWriteFailures() {
   const bool lost = outputLost || diagnosticsLost;
   if (outputLost) {
-    printDiagnostic(kOutputLost);
+    printDiagnostic(texts().outputLost);
   } else if (diagnosticsLost) {
-    printDiagnostic(kDiagnosticsLost);  // lost too, unless the failure has passed
+    printDiagnostic(texts().diagnosticsLost);  // lost too, unless the failure has passed
   }
   outputLost = false;
   diagnosticsLost = false;

@@ -1,12 +1,16 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
-// Every line the program prints goes through here. Format strings use %d,
-// %s and %2X only and end with a line feed. Each line leaves the process in
-// one write (short of memory for a very long one), so standard output and
-// standard error interleave in the order they were produced even when both
-// go to one place.
+#include "app/texts.h"
+
+// Every line the program prints goes through here, from the catalogue of
+// app/texts.h: its formats take the arguments their type names and end with a
+// line feed. Each line leaves the process in one write (short of memory for a
+// very long one), so standard output and standard error interleave in the
+// order they were produced even when both go to one place.
 
 // A file name as it is echoed, for the %s of a line: each byte below 0x20 and
 // the byte 0x7F shows as '?', as `ls -q` shows them, so that no name can add
@@ -28,18 +32,29 @@ class PrintableName {
   char inline_[4096];  // any path the system can open (PATH_MAX) fits here
 };
 
+// The writers under the forms below; format is a catalogue text.
+void printOutput(const char* format, ...);
+void printDiagnostic(const char* format, ...);
+
 // Banner, progress and verdict lines: standard output.
-void printOutput(const char* format, ...)
-    __attribute__((format(printf, 1, 2)));
+template <typename... Args>
+void printOutput(const Format<Args...>& format, std::type_identity_t<Args>... args) {
+  printOutput(format.text, args...);
+}
 
 // Diagnostics: standard error.
-void printDiagnostic(const char* format, ...)
-    __attribute__((format(printf, 1, 2)));
+template <typename... Args>
+void printDiagnostic(const Format<Args...>& format, std::type_identity_t<Args>... args) {
+  printDiagnostic(format.text, args...);
+}
 
-// Prints an error diagnostic and returns false, so that a failing check step
-// reads `return reportError(kMessage, offset);`.
-bool reportError(const char* format, ...)
-    __attribute__((format(printf, 1, 2)));
+// Prints an error diagnostic and returns false, so that a failing step reads
+// `return reportError(texts().openFailed, path);`.
+template <typename... Args>
+bool reportError(const Format<Args...>& format, std::type_identity_t<Args>... args) {
+  printDiagnostic(format.text, args...);
+  return false;
+}
 
 // After the last line: when a line could not be written since the previous
 // call, says on standard error which stream lost it (standard output first)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench_images.h"
 
 #include <cstdlib>
@@ -99,7 +100,7 @@ class Numbers {
   std::uint32_t state_;
 };
 
-constexpr std::uint32_t kEndOfTrackSize = 4;      // 00 FF 2F 00
+constexpr std::uint32_t kEndOfTrackSize = 4;       // 00 FF 2F 00
 constexpr std::uint32_t kLargestChannelEvent = 6;  // 2-byte delta, status, 2 data bytes
 
 // One channel event: mostly Note On/Off pairs under running status, with a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The checker's pass over an image already in memory: no file, no output
 // (a valid image prints nothing), so this times the event loop alone.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the benchmark's input files into one directory:
 //   channel.mid  64 MiB of channel messages over 16 tracks, running status
 //   sysex.mid    64 MiB of SysEx messages, the largest 4 MiB

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Times the checker on large valid files held in the page cache, beside `cat`
 # of the same files, and prints one table.
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <algorithm>
@@ -49,8 +50,7 @@ inline std::uint32_t skipChannelRun(TrackState* track) {
       track->trackLength - (memoryStream.position() - track->trackStart);
   const std::uint8_t* const start = memoryStream.ahead();
   // Every event of the run starts before this.
-  const std::uint8_t* const end =
-      start + std::min(trackLeft, available - kLongestChannelEvent + 1);
+  const std::uint8_t* const end = start + std::min(trackLeft, available - kLongestChannelEvent + 1);
   // Kept in locals while the run lasts, so that nothing is stored per event.
   std::uint64_t elapsedTicks = track->elapsedTicks;
   std::uint8_t runningStatus = track->runningStatus;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fast path against the general steps: thousands of images from a
 // fixed-seed generator, each checked both ways, must print and answer the
 // same. The generator leans on the fast path's edges: runs that end a few
@@ -26,8 +27,13 @@ class ImageGenerator {
  public:
   Bytes image() {
     const std::uint32_t tracks = 1 + below(3);
-    Bytes out = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, static_cast<std::uint8_t>(below(2)),
-                 0, static_cast<std::uint8_t>(tracks), 0x01, 0xE0};
+    Bytes out = {'M',  'T',
+                 'h',  'd',
+                 0,    0,
+                 0,    6,
+                 0,    static_cast<std::uint8_t>(below(2)),
+                 0,    static_cast<std::uint8_t>(tracks),
+                 0x01, 0xE0};
     for (std::uint32_t i = 0; i < tracks; ++i) appendTrack(&out);
     // Cut 0 to 8 bytes off the end now and then.
     if (below(4) == 0) out.resize(out.size() - std::min<std::size_t>(out.size(), below(9)));
@@ -47,10 +53,10 @@ class ImageGenerator {
     const std::int64_t declared =
         static_cast<std::int64_t>(events.size()) + (below(2) == 0 ? 0 : int(below(15)) - 7);
     const auto length = static_cast<std::uint32_t>(declared < 0 ? 0 : declared);
-    out->insert(out->end(), {'M', 'T', 'r', 'k', static_cast<std::uint8_t>(length >> 24),
-                             static_cast<std::uint8_t>(length >> 16),
-                             static_cast<std::uint8_t>(length >> 8),
-                             static_cast<std::uint8_t>(length)});
+    out->insert(out->end(),
+                {'M', 'T', 'r', 'k', static_cast<std::uint8_t>(length >> 24),
+                 static_cast<std::uint8_t>(length >> 16), static_cast<std::uint8_t>(length >> 8),
+                 static_cast<std::uint8_t>(length)});
     out->insert(out->end(), events.begin(), events.end());
   }
 
@@ -75,8 +81,9 @@ class ImageGenerator {
         out->insert(out->end(), {0xFF, 0x02, 3, '(', 'C', ')'});
         break;
       case 2:  // Set Tempo, Key Signature, End of Track or an unknown type
-        out->insert(out->end(), {0xFF, std::array<std::uint8_t, 4>{0x51, 0x59, 0x2F, 0x60}[below(4)],
-                                 static_cast<std::uint8_t>(below(4))});
+        out->insert(out->end(),
+                    {0xFF, std::array<std::uint8_t, 4>{0x51, 0x59, 0x2F, 0x60}[below(4)],
+                     static_cast<std::uint8_t>(below(4))});
         for (std::uint32_t i = out->back(); i > 0; --i) out->push_back(dataByte());
         break;
       case 3:  // a status byte no track may hold

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "check/check_file.h"
 
 #include "app/report.h"
@@ -8,12 +9,6 @@
 #include "platform/load_file.h"
 #include "stream/field_readers.h"
 #include "stream/memory_stream.h"
-
-namespace {
-constexpr char kOpenFailed[] = "エラー: %sを開くことができませんでした。\n";
-constexpr char kSizeFailed[] = "エラー: %sのファイルサイズを取得できませんでした。\n";
-constexpr char kReadFailed[] = "エラー: %sを読みとることができませんでした。\n";
-}  // namespace
 
 bool checkImage(const std::uint8_t* image, std::uint32_t size, EventPath eventPath) {
   if (!scratchBuffer.create()) return reportMemoryFailure();
@@ -27,11 +22,11 @@ bool checkImage(const std::uint8_t* image, std::uint32_t size, EventPath eventPa
 
 bool checkFile(const char* path) {
   FileHandle handle;
-  if (!openFile(path, &handle)) return reportError(kOpenFailed, PrintableName(path).text());
+  if (!openFile(path, &handle)) return reportError(texts().openFailed, PrintableName(path).text());
   std::uint32_t size = 0;
   if (!queryFileSize(handle, &size)) {
     closeFile(handle);
-    return reportError(kSizeFailed, PrintableName(path).text());
+    return reportError(texts().sizeFailed, PrintableName(path).text());
   }
   std::uint8_t* image = allocateImage(size);
   if (image == nullptr) {
@@ -41,7 +36,7 @@ bool checkFile(const char* path) {
   if (!readWholeFile(handle, image, size)) {
     freeImage(image);
     closeFile(handle);
-    return reportError(kReadFailed, PrintableName(path).text());
+    return reportError(texts().readFailed, PrintableName(path).text());
   }
   const bool conforms = checkImage(image, size);
   freeImage(image);

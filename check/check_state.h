@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <cstdint>
@@ -23,8 +24,8 @@ struct FileState {
 
 // The state of the track chunk being checked, started afresh for each one.
 struct TrackState {
-  std::uint32_t trackStart = 0;   // offset of the track's first delta time
-  std::uint32_t trackLength = 0;  // the chunk's declared length
+  std::uint32_t trackStart = 0;    // offset of the track's first delta time
+  std::uint32_t trackLength = 0;   // the chunk's declared length
   std::uint64_t elapsedTicks = 0;  // delta times so far, the current event's included
   std::uint32_t eventIndex = 0;    // events completed before the current one
   std::uint8_t runningStatus = 0;  // 0: no running status in force

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "check/header_check.h"
 
 #include "app/report.h"
@@ -7,18 +8,6 @@
 
 namespace {
 
-constexpr char kHeaderMalformed[] = "エラー(%d): ヘッダチャンク形式が不正です。\n";
-constexpr char kLengthUnreadable[] = "エラー(%d): ヘッダブロックのデータ長を読みとれません。\n";
-constexpr char kLengthNotSix[] =
-    "エラー(%d): ヘッダブロックのデータ長が不正です。SMF規格1.0では、6を指定する必要がありますが、このファイルは%dを指定しています。\n";
-constexpr char kFormatUnreadable[] = "エラー(%d): SMF形式を読みとれません。\n";
-constexpr char kFormatInvalid[] =
-    "エラー(%d): SMF形式の指定が不正です。SMF規格1.0では、0、1、2のいずれかを指定する必要がありますが、このファイルは%dを指定しています。\n";
-constexpr char kTracksUnreadable[] = "エラー(%d): トラックブロック数を読みとれません。\n";
-constexpr char kDivisionUnreadable[] = "エラー(%d): 分解能を読みとれません。\n";
-constexpr char kSmpteInvalid[] =
-    "エラー(%d): SMPTEの分解能が不正です。SMF規格1.0では、24・25・29・30のいずれかを指定する必要がありますが、このファイルは%dを指定しています。\n";
-
 constexpr std::uint32_t kHeaderLength = 6;
 constexpr std::uint16_t kHighestFormat = 2;
 
@@ -27,10 +16,11 @@ bool checkDivision(std::uint16_t division) {
   if ((division & 0x8000) == 0) return true;  // ticks per quarter note: any
   const int framesPerSecond = -static_cast<std::int8_t>(division >> 8);
   switch (framesPerSecond) {
-    case 24: case 25: case 29: case 30:
-      return true;
-    default:
-      return reportError(kSmpteInvalid, lastOffset(), framesPerSecond);
+    case 24:
+    case 25:
+    case 29:
+    case 30: return true;
+    default: return reportAtLastRead(texts().smpteInvalid, framesPerSecond);
   }
 }
 
@@ -38,23 +28,23 @@ bool checkDivision(std::uint16_t division) {
 
 bool checkHeader(FileState* file) {
   if (readBytes(4) != 4 || !lastReadIs(kHeaderChunkType)) {
-    return reportError(kHeaderMalformed, lastOffset());
+    return reportAtLastRead(texts().headerMalformed);
   }
   std::uint32_t length = 0;
   if (!readUInt32BE(&length) || length < kHeaderLength) {
-    return reportError(kLengthUnreadable, lastOffset());
+    return reportAtLastRead(texts().headerLengthUnreadable);
   }
   if (length > kHeaderLength) {
-    return reportError(kLengthNotSix, lastOffset(), asSigned(length));
+    return reportAtLastRead(texts().headerLengthNotSix, asSigned(length));
   }
-  if (!readUInt16BE(&file->format)) return reportError(kFormatUnreadable, lastOffset());
+  if (!readUInt16BE(&file->format)) return reportAtLastRead(texts().formatUnreadable);
   if (file->format > kHighestFormat) {
-    return reportError(kFormatInvalid, lastOffset(), int{file->format});
+    return reportAtLastRead(texts().formatInvalid, int{file->format});
   }
   if (!readUInt16BE(&file->declaredTracks)) {
-    return reportError(kTracksUnreadable, lastOffset());
+    return reportAtLastRead(texts().tracksUnreadable);
   }
   std::uint16_t division = 0;
-  if (!readUInt16BE(&division)) return reportError(kDivisionUnreadable, lastOffset());
+  if (!readUInt16BE(&division)) return reportAtLastRead(texts().divisionUnreadable);
   return checkDivision(division);
 }

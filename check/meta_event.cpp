@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "check/meta_event.h"
 
 #include "app/report.h"
@@ -10,21 +11,6 @@
 
 namespace {
 
-constexpr char kTypeMissing[] = "エラー(%d): メタイベントの形式を取得できません。\n";
-constexpr char kLengthUnreadable[] = "エラー(%d): メタイベントのデータ長を取得できません。\n";
-constexpr char kDataLengthWrong[] = "エラー(%d): メタイベントのデータ長が、指定の長さ(%d)と異なります。\n";
-constexpr char kUnknownType[] = "警告(%d): メタイベントの種類が不明です。\n";
-
-// Indexed by the required data length.
-constexpr const char* kFixedLengthWrong[] = {
-    "エラー(%d): %sのデータ長は、0バイトでなければなりません。\n",
-    "エラー(%d): %sのデータ長は、1バイトでなければなりません。\n",
-    "エラー(%d): %sのデータ長は、2バイトでなければなりません。\n",
-    "エラー(%d): %sのデータ長は、3バイトでなければなりません。\n",
-    "エラー(%d): %sのデータ長は、4バイトでなければなりません。\n",
-    "エラー(%d): %sのデータ長は、5バイトでなければなりません。\n",
-};
-
 constexpr std::uint8_t kEndOfTrackType = 0x2F;
 
 // Reads the data into the scratch buffer for the rules that examine it, and
@@ -33,12 +19,12 @@ constexpr std::uint8_t kEndOfTrackType = 0x2F;
 // *data is where the length bytes now stand.
 bool takeData(const MetaType& meta, std::uint32_t length, const std::uint8_t** data) {
   if (meta.dataExamined) {
-    if (!readDeclaredData(length, kDataLengthWrong)) return false;
+    if (!readDeclaredData(length, texts().metaDataLengthWrong)) return false;
     *data = scratchBuffer.data();
     return true;
   }
   if (memoryStream.pass(length) != length) {
-    return reportError(kDataLengthWrong, lastOffset(), asSigned(length));
+    return reportAtLastRead(texts().metaDataLengthWrong, asSigned(length));
   }
   *data = memoryStream.lastBytes();
   return true;
@@ -46,9 +32,9 @@ bool takeData(const MetaType& meta, std::uint32_t length, const std::uint8_t** d
 
 // Unrecognised data is stepped over, never buffered.
 bool skipUnknownData(std::uint32_t length) {
-  printDiagnostic(kUnknownType, lastOffset());
+  warnAtLastRead(texts().unknownMetaType);
   if (!memoryStream.skip(length)) {
-    return reportError(kDataLengthWrong, lastOffset(), asSigned(length));
+    return reportAtLastRead(texts().metaDataLengthWrong, asSigned(length));
   }
   return true;
 }
@@ -56,13 +42,12 @@ bool skipUnknownData(std::uint32_t length) {
 // Length, data and content rules of a meta event whose type byte was read.
 bool checkMetaBody(std::uint8_t type, const FileState& file, const TrackState& track) {
   std::uint32_t length = 0;
-  if (!readVarLen(&length)) return reportError(kLengthUnreadable, lastOffset());
+  if (!readVarLen(&length)) return reportAtLastRead(texts().metaLengthUnreadable);
   const MetaType& meta = metaType(type);
   // The fixed length is tested before any data is read.
   if (meta.requiredLength != kAnyLength &&
       length != static_cast<std::uint32_t>(meta.requiredLength)) {
-    return reportError(kFixedLengthWrong[meta.requiredLength], lastOffset(),
-                       metaEventName(type));
+    return reportAtLastRead(texts().metaLengthMustBe[meta.requiredLength], metaEventName(type));
   }
   if (!meta.recognised) return skipUnknownData(length);
   const std::uint8_t* data = nullptr;
@@ -74,7 +59,7 @@ bool checkMetaBody(std::uint8_t type, const FileState& file, const TrackState& t
 EventOutcome checkMetaEvent(const FileState& file, const TrackState& track) {
   std::uint8_t type = 0;
   if (!readByte(&type)) {
-    reportError(kTypeMissing, lastOffset());
+    reportAtLastRead(texts().metaTypeMissing);
     return EventOutcome::error;
   }
   if (!checkMetaBody(type, file, track)) return EventOutcome::error;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "check/meta_rules.h"
 
 #include <cstring>
@@ -8,40 +9,32 @@
 
 namespace {
 
-constexpr char kNotAtTrackStart[] = "エラー(%d): %sメタイベントは、トラックの冒頭、任意の0でないデルタタイムの前で、かつ、任意の送信可能なイベントの前に置かなければなりません。\n";
-constexpr char kNotInFirstTrack[] = "エラー(%d): %sメタイベントは、SMFフォーマット1では、第一トラックに置かなければなりません。\n";
-constexpr char kCopyrightSignMissing[] = "エラー(%d): %sメタイベントには、(C)の文字と、著作物発行年と、著作権所有者名を含めなければいけません。\n";
-constexpr char kCopyrightMisplaced[] = "エラー(%d): %sメタイベントは、第一トラックの最初に、デルタタイム0で置かなければなりません。\n";
-constexpr char kTooManyFlats[] = "エラー(%d): %sメタイベントの、フラットの数が不正です。\n";
-constexpr char kTooManySharps[] = "エラー(%d): %sメタイベントの、シャープの数が不正です。\n";
-constexpr char kModeInvalid[] = "エラー(%d): %sメタイベントは、長調(0)と短調(1)しか指定できません。\n";
-
 constexpr std::uint8_t kCopyrightNotice = 0x02;
 constexpr std::uint8_t kKeySignature = 0x59;
 
-bool fail(const char* message, std::uint8_t type) {
-  return reportError(message, lastOffset(), metaEventName(type));
+bool fail(const ErrorAtNamed& message, std::uint8_t type) {
+  return reportAtLastRead(message, metaEventName(type));
 }
 
 // Before any non-zero delta time and any channel or SysEx message.
 bool checkAtTrackStart(std::uint8_t type, const TrackState& track) {
-  if (track.elapsedTicks != 0 || track.sentEvent) return fail(kNotAtTrackStart, type);
+  if (track.elapsedTicks != 0 || track.sentEvent) return fail(texts().notAtTrackStart, type);
   return true;
 }
 
 // Format 1 keeps the tempo map in the first track chunk.
 bool checkInFirstTrackOfFormat1(std::uint8_t type, const FileState& file) {
-  if (file.format == 1 && file.completedTracks != 0) return fail(kNotInFirstTrack, type);
+  if (file.format == 1 && file.completedTracks != 0) return fail(texts().notInFirstTrack, type);
   return true;
 }
 
 bool checkCopyright(const std::uint8_t* data, std::uint32_t length, const FileState& file,
                     const TrackState& track) {
   if (!hasCopyrightSign(data, length)) {
-    return fail(kCopyrightSignMissing, kCopyrightNotice);
+    return fail(texts().copyrightSignMissing, kCopyrightNotice);
   }
   if (track.elapsedTicks != 0 || file.completedTracks != 0 || track.eventIndex != 0) {
-    return fail(kCopyrightMisplaced, kCopyrightNotice);
+    return fail(texts().copyrightMisplaced, kCopyrightNotice);
   }
   return true;
 }
@@ -50,9 +43,9 @@ bool checkCopyright(const std::uint8_t* data, std::uint32_t length, const FileSt
 bool checkKeySignature(const std::uint8_t* data) {
   const int sharps = static_cast<std::int8_t>(data[0]);  // negative: flats
   const unsigned mode = data[1];
-  if (sharps < -7) return fail(kTooManyFlats, kKeySignature);
-  if (sharps > 7) return fail(kTooManySharps, kKeySignature);
-  if (mode > 1) return fail(kModeInvalid, kKeySignature);
+  if (sharps < -7) return fail(texts().tooManyFlats, kKeySignature);
+  if (sharps > 7) return fail(texts().tooManySharps, kKeySignature);
+  if (mode > 1) return fail(texts().modeInvalid, kKeySignature);
   return true;
 }
 
@@ -79,18 +72,13 @@ bool hasCopyrightSign(const std::uint8_t* data, std::uint32_t length) {
 bool checkMetaRules(const MetaType& meta, const std::uint8_t* data, std::uint32_t length,
                     const FileState& file, const TrackState& track) {
   switch (meta.rule) {
-    case MetaRule::none:
-      return true;
-    case MetaRule::atTrackStart:
-      return checkAtTrackStart(meta.type, track);
-    case MetaRule::copyrightNotice:
-      return checkCopyright(data, length, file, track);
-    case MetaRule::inFirstTrackOfFormat1:
-      return checkInFirstTrackOfFormat1(meta.type, file);
+    case MetaRule::none: return true;
+    case MetaRule::atTrackStart: return checkAtTrackStart(meta.type, track);
+    case MetaRule::copyrightNotice: return checkCopyright(data, length, file, track);
+    case MetaRule::inFirstTrackOfFormat1: return checkInFirstTrackOfFormat1(meta.type, file);
     case MetaRule::atTrackStartInFirstTrackOfFormat1:
       return checkAtTrackStart(meta.type, track) && checkInFirstTrackOfFormat1(meta.type, file);
-    case MetaRule::keySignatureValues:
-      return checkKeySignature(data);
+    case MetaRule::keySignatureValues: return checkKeySignature(data);
   }
   return true;
 }

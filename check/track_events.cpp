@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "check/track_events.h"
 
 #include "app/report.h"
@@ -11,17 +12,6 @@
 
 namespace {
 
-constexpr char kEndOfTrackMissing[] = "エラー(%d): トラックの最後に、%sメタイベントが存在しません。\n";
-constexpr char kDeltaTimeInvalid[] = "エラー(%d): デルタタイムが不正です。\n";
-constexpr char kEventMissing[] = "エラー(%d): デルタタイムが存在するのに、イベントが存在しません。\n";
-constexpr char kStatusOmitted[] = "エラー(%d): ランニングステータスが無効になっているので、MIDIイベントのステータスバイトを省略できません。\n";
-constexpr char kOneDataByte[] = "エラー(%d): %sのステータスバイトを除いたデータ長は、1バイトでなければなりません。\n";
-constexpr char kTwoDataBytes[] = "エラー(%d): %sのステータスバイトを除いたデータ長は、2バイトでなければなりません。\n";
-constexpr char kSysExLengthUnreadable[] = "エラー(%d): SysExメッセージのデータ長を、取得できません。\n";
-constexpr char kSysExLengthWrong[] = "エラー(%d): SysExメッセージのデータ長が、指定の長さ(%d)と異なります。\n";
-constexpr char kSysExUnterminated[] = "エラー(%d): F0ステータスのSysExメッセージは、F7で終了しなければなりません。\n";
-constexpr char kInvalidEvent[] = "エラー(%d): 不正なイベント(%2X)です。\n";
-
 constexpr std::uint8_t kSysEx = 0xF0;
 constexpr std::uint8_t kSysExEscape = 0xF7;
 constexpr std::uint8_t kEndOfSysEx = 0xF7;
@@ -32,8 +22,8 @@ bool checkChannelMessage(std::uint8_t status, TrackState* track) {
   track->sentEvent = true;
   const std::uint32_t dataLength = channelDataLength(status);
   if (!memoryStream.skip(dataLength)) {
-    return reportError(dataLength == 1 ? kOneDataByte : kTwoDataBytes, lastOffset(),
-                       channelMessageName(status & 0xF0));
+    return reportAtLastRead(dataLength == 1 ? texts().oneDataByte : texts().twoDataBytes,
+                            channelMessageName(status & 0xF0));
   }
   return true;
 }
@@ -41,15 +31,15 @@ bool checkChannelMessage(std::uint8_t status, TrackState* track) {
 bool checkSysEx(std::uint8_t status, TrackState* track) {
   track->sentEvent = true;
   std::uint32_t length = 0;
-  if (!readVarLen(&length)) return reportError(kSysExLengthUnreadable, lastOffset());
+  if (!readVarLen(&length)) return reportAtLastRead(texts().sysExLengthUnreadable);
   // The data is passed over, never copied: the outcome depends only on how
   // much of it the file holds and, for F0, on its last byte.
   if (memoryStream.pass(length) != length) {
-    return reportError(kSysExLengthWrong, lastOffset(), asSigned(length));
+    return reportAtLastRead(texts().sysExLengthWrong, asSigned(length));
   }
   // Only the F0 form must close with F7; the escape form carries anything.
   if (status == kSysEx && (length == 0 || memoryStream.lastBytes()[length - 1] != kEndOfSysEx)) {
-    return reportError(kSysExUnterminated, lastOffset());
+    return reportAtLastRead(texts().sysExUnterminated);
   }
   track->runningStatus = 0;
   return true;
@@ -59,14 +49,14 @@ bool checkSysEx(std::uint8_t status, TrackState* track) {
 // event leaves it out. False after an error.
 bool takeStatus(TrackState* track, std::uint8_t* status) {
   std::uint8_t next = 0;
-  if (!memoryStream.peekByte(&next)) return reportError(kEventMissing, lastOffset());
+  if (!memoryStream.peekByte(&next)) return reportAtLastRead(texts().eventMissing);
   if (next >= 0x80) {
     readByte(&next);  // cannot fail: the byte was just seen
     track->runningStatus = next;
     *status = next;
     return true;
   }
-  if (track->runningStatus == 0) return reportError(kStatusOmitted, lastOffset());
+  if (track->runningStatus == 0) return reportAtLastRead(texts().statusOmitted);
   *status = track->runningStatus;  // the byte seen is the first data byte
   return true;
 }
@@ -74,7 +64,7 @@ bool takeStatus(TrackState* track, std::uint8_t* status) {
 EventOutcome checkEvent(const FileState& file, TrackState* track) {
   std::uint32_t deltaTime = 0;
   if (!readVarLen(&deltaTime)) {
-    reportError(kDeltaTimeInvalid, lastOffset());
+    reportAtLastRead(texts().deltaTimeInvalid);
     return EventOutcome::error;
   }
   track->elapsedTicks += deltaTime;
@@ -90,7 +80,7 @@ EventOutcome checkEvent(const FileState& file, TrackState* track) {
     if (outcome == EventOutcome::eventDone) track->runningStatus = 0;
     return outcome;
   } else {
-    reportError(kInvalidEvent, lastOffset(), unsigned{status});
+    reportAtLastRead(texts().invalidEvent, unsigned{status});
   }
   return passed ? EventOutcome::eventDone : EventOutcome::error;
 }
@@ -106,7 +96,7 @@ bool checkTrackEvents(const FileState& file, TrackState* track) {
     // The only place the declared length is consulted: an event may run past
     // the end of its track, and that is found here when the next one is due.
     if (memoryStream.position() - track->trackStart >= track->trackLength) {
-      return reportError(kEndOfTrackMissing, lastOffset(), metaEventName(kEndOfTrackType));
+      return reportAtLastRead(texts().endOfTrackMissing, metaEventName(kEndOfTrackType));
     }
     if (file.eventPath == EventPath::fast && skipChannelRun(track) > 0) continue;
     switch (checkEvent(file, track)) {

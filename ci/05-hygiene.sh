@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Hygiene: no include cycle among the units of check/, stream/, app/ and
 # platform/, and every C++ source formatted by the project's .clang-format.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The whole test suite, unit and end-to-end, built with GCC under AddressSanitizer
 # and UndefinedBehaviorSanitizer; the checker binary that the end-to-end tests run
 # is instrumented too. The first finding aborts its process, so it fails the test

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Fuzzing: build the libFuzzer targets (clang, ASan, UBSan), replay every kept
 # regression input, then fuzz each target for a bounded time from a scratch
 # copy of the seed corpus, so that the committed corpus never grows here. Any

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The Windows program: cross-built with MinGW-w64, statically linked, then the
-# end-to-end suite (a native Linux test binary) run against quelder.exe under
-# Wine, with the Windows-only cases of tests/e2e/windows_test.cpp.
+# end-to-end suite (a native Linux test binary) run against quelder.exe
+# under Wine, with the Windows-only cases of tests/e2e/windows_test.cpp; then a
+# handful of cases against quelder-en.exe, the English program built beside it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$SECONDS
@@ -13,18 +15,20 @@ tests=build
 echo "-- cross-build"
 cmake -S . -B "$win" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$win" -j2 --target quelder hold_open
+cmake --build "$win" -j2 --target quelder quelder-en hold_open
 # A bare Windows has only its system DLLs.
-imports=$(x86_64-w64-mingw32-objdump -p "$win/quelder.exe" | sed -n 's/^\s*DLL Name: //p')
-echo "quelder.exe imports: $(echo $imports)"
-if echo "$imports" | grep -viqE '^(kernel32|msvcrt|ucrtbase|api-ms-win-crt-.*)\.dll$'; then
-  echo "quelder.exe needs a DLL that Windows does not ship" >&2
-  exit 1
-fi
+for program in quelder quelder-en; do
+  imports=$(x86_64-w64-mingw32-objdump -p "$win/$program.exe" | sed -n 's/^\s*DLL Name: //p')
+  echo "$program.exe imports: $(echo $imports)"
+  if echo "$imports" | grep -viqE '^(kernel32|msvcrt|ucrtbase|api-ms-win-crt-.*)\.dll$'; then
+    echo "$program.exe needs a DLL that Windows does not ship" >&2
+    exit 1
+  fi
+done
 
 echo "-- native test binary (at $((SECONDS - started)) s)"
 cmake -S . -B "$tests" >/dev/null
-cmake --build "$tests" -j2 --target quelder_e2e_tests
+cmake --build "$tests" -j2 --target quelder_e2e_tests quelder_e2e_tests_en
 
 echo "-- Wine (at $((SECONDS - started)) s)"
 # Wine hands the program its arguments in the Unix locale's code page and
@@ -87,15 +91,15 @@ failed=0
 skipped=0
 retries=0
 status=0
-# wineTests LABEL GTEST_FILTER: the end-to-end cases that the filter selects,
-# run against QUELDER_BINARY in two shards side by side, one per core; adds
-# to the counts.
+# wineTests LABEL TESTS GTEST_FILTER: the end-to-end cases of the test binary
+# TESTS that the filter selects, run against QUELDER_BINARY in two shards side
+# by side, one per core; adds to the counts.
 wineTests() {
-  local label=$1 filter=$2 shard log
+  local label=$1 binary=$2 filter=$3 shard log
   local pids=()
   echo "-- $label: end-to-end tests under Wine (at $((SECONDS - started)) s)"
   for shard in 0 1; do
-    GTEST_TOTAL_SHARDS=2 GTEST_SHARD_INDEX=$shard "$tests/tests/quelder_e2e_tests" \
+    GTEST_TOTAL_SHARDS=2 GTEST_SHARD_INDEX=$shard "$binary" \
       --gtest_filter="$filter" >"$logs/$label-$shard.log" 2>&1 &
     pids+=($!)
   done
@@ -113,7 +117,15 @@ wineTests() {
   done
 }
 
-wineTests quelder "*-$exhaustive"
+wineTests quelder "$tests/tests/quelder_e2e_tests" "*-$exhaustive"
+
+# The English program: a handful of cases, rendered through its catalogue.
+export QUELDER_BINARY=$root/$win/quelder-en.exe
+export QUELDER_BANNER_NAME=quelder-en.exe
+english=Driver.NoArgumentPrintsOnlyTheBanner:Driver.PinnedBytesOfEachForm:Driver.EnglishIsPlainAscii
+english+=:Driver.NamesAreEchoedByteForByte:HeaderCheck.Length:MetaEventFraming.FixedLengths
+english+=:MetaRulesKeySignature.KeysAndModes:Windows.TextStreamsEndEveryLineInCrLf
+wineTests quelder-en "$tests/tests/quelder_e2e_tests_en" "$english"
 
 echo "windows: $passed passed, $failed failed, $skipped skipped, $retries Wine retries"
 echo "30-windows: done in $((SECONDS - started)) s"

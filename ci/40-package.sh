@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Packaging: build the Debian package, lint it (lintian: no error, no
 # warning) and check the packaged binary's hardening, install it, run the
 # installed program and compare its output bytes, lint the installed manual
@@ -45,7 +46,10 @@ fail() {
 # and the changelog.
 dpkg-deb -c "$deb" | awk '{print $6}' >"$tmp/contents"
 for path in ./usr/bin/quelder ./usr/share/man/man1/quelder.1.gz ./usr/share/man/ja/man1/quelder.1.gz \
-  ./usr/share/doc/quelder/copyright ./usr/share/doc/quelder/changelog.Debian.gz; do
+  ./usr/share/doc/quelder/copyright ./usr/share/doc/quelder/changelog.Debian.gz \
+  ./usr/bin/quelder-utf8 ./usr/bin/quelder-en \
+  ./usr/share/man/man1/quelder-utf8.1.gz ./usr/share/man/man1/quelder-en.1.gz \
+  ./usr/share/man/ja/man1/quelder-utf8.1.gz ./usr/share/man/ja/man1/quelder-en.1.gz; do
   grep -qx -- "$path" "$tmp/contents" || fail "$path is not in the package"
 done
 for field in Package:quelder Version:1.0.0-1 Section:sound; do
@@ -123,6 +127,24 @@ read -r progress verdicts < <(/usr/bin/quelder "${batch[@]}" 2>&1 | iconv -c -f 
        END { print p + 0, v + 0 }')
 [ "$progress $verdicts" = "${#batch[@]} ${#batch[@]}" ] ||
   fail "through iconv -c, ${#batch[@]} files gave $progress progress and $verdicts verdict lines"
+# Beside it: quelder-utf8 prints exactly what iconv makes of quelder's bytes,
+# quelder-en the same lines in English.
+for run in "" "$good" "$missing"; do
+  # shellcheck disable=SC2086
+  /usr/bin/quelder $run >"$tmp/out" 2>"$tmp/err" || true
+  # shellcheck disable=SC2086
+  /usr/bin/quelder-utf8 $run >"$tmp/utf8.out" 2>"$tmp/utf8.err" || fail "quelder-utf8 $run: exit status"
+  for stream in out err; do
+    sed 's/quelder\.exe/quelder-utf8/' "$tmp/$stream" | iconv -f CP932 -t UTF-8 |
+      cmp -s - "$tmp/utf8.$stream" || fail "quelder-utf8 $run: standard $stream is not quelder's in UTF-8"
+  done
+done
+en_out=$(/usr/bin/quelder-en "$missing" 2>"$tmp/en.err")
+[ "$en_out" = "Checking whether $missing conforms to the SMF standard 1.0:
+Result: $missing does not conform to the SMF standard 1.0." ] || fail "quelder-en: standard output is '$en_out'"
+[ "$(cat "$tmp/en.err")" = "Error: could not open $missing." ] || fail "quelder-en: standard error is '$(cat "$tmp/en.err")'"
+[ "$(/usr/bin/quelder-en | tail -n 1)" = "quelder-en [names of files to check (several allowed)]" ] ||
+  fail "quelder-en: the banner does not name quelder-en"
 
 # The installed pages: linted, found by man, and rendered without a message.
 en=/usr/share/man/man1/quelder.1.gz
@@ -130,6 +152,10 @@ ja=/usr/share/man/ja/man1/quelder.1.gz
 if [ -f "$en" ] && [ -f "$ja" ]; then
   sh tests/man_lint_test.sh "$en" "$ja" || fail "installed manual pages do not lint clean"
   [ "$(man -w quelder)" = "$en" ] || fail "man -w quelder gives '$(man -w quelder)'"
+  # Their pages are links to quelder's, which man -w names.
+  for program in quelder-utf8 quelder-en; do
+    [ "$(man -w $program)" = "$en" ] || fail "man -w $program gives '$(man -w $program)'"
+  done
   [ "$(man -L ja -w quelder)" = "$ja" ] || fail "man -L ja -w quelder gives '$(man -L ja -w quelder)'"
   for run in "C quelder" "C.UTF-8 quelder" "C.UTF-8 -L ja quelder"; do
     locale=${run%% *}
@@ -150,7 +176,9 @@ fi
 DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq quelder >/dev/null
 installed=0
 dpkg-query -W -f='${Status}' quelder 2>/dev/null | grep -q 'ok installed' && fail "quelder is still installed"
-[ -e /usr/bin/quelder ] && fail "/usr/bin/quelder is left behind"
+for program in quelder quelder-utf8 quelder-en; do
+  [ -e /usr/bin/$program ] && fail "/usr/bin/$program is left behind"
+done
 
 echo "-- package step took $((SECONDS - started)) s"
 if [ "$failures" -ne 0 ]; then

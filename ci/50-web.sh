@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The page: web/ built with the core in WebAssembly, then its module tested
-# under Node against every end-to-end run of the UTF-8 command-line program
-# (the suite's runner keeps the runs), and the page in headless Chromium,
+# under Node against every end-to-end run of the UTF-8 programs, Japanese and
+# English (the suite's runner keeps the runs), and the page in headless Chromium,
 # opened from disk and from a local server. Screenshots: build-web/*.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,11 +19,11 @@ echo "$web_command"
 bash -euo pipefail -c "$web_command"
 ls -l build-web/web/quelder-*.wasm build-web/web/index.html
 
-echo "-- end-to-end runs of the UTF-8 program"
-cmake -S . -B build-utf8 -DQUELDER_OUTPUT_ENCODING=UTF-8 >/dev/null
-cmake --build build-utf8 -j2 --target quelder_e2e_tests
+echo "-- end-to-end runs of the UTF-8 programs, kept"
+# The suites of quelder-utf8 and quelder-en, built by the README's test command.
 rm -rf build-web/cases
-QUELDER_CASE_DUMP="$PWD/build-web/cases/ja" build-utf8/tests/quelder_e2e_tests --gtest_brief=1
+QUELDER_CASE_DUMP="$PWD/build-web/cases/ja" build/tests/quelder_e2e_tests_utf8 --gtest_brief=1
+QUELDER_CASE_DUMP="$PWD/build-web/cases/en" build/tests/quelder_e2e_tests_en --gtest_brief=1
 
 echo "-- module under Node, page in Chromium"
 (cd web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund)

@@ -1,15 +1,23 @@
+# SPDX-License-Identifier: MIT
 # Installation and the Debian package.
 #
-#   cmake --install <build> --prefix <dir>    bin/quelder and the manual pages
+#   cmake --install <build> --prefix <dir>    bin/quelder, bin/quelder-utf8,
+#                                              bin/quelder-en and the manual pages
 #   cpack -G DEB  (in the build directory)     quelder_<version>_<arch>.deb
 #
 # The manual pages are installed gzip-compressed, as Debian wants them:
 # share/man/man1/quelder.1.gz and the Japanese page in
 # share/man/ja/man1/quelder.1.gz. Without gzip they are installed as they are.
+# quelder-utf8 and quelder-en share the page: theirs are links to it.
 
 include(GNUInstallDirs)
 
-install(TARGETS quelder RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Side by side: the reference program (CP932), Japanese in UTF-8, English.
+set(QUELDER_PROGRAMS quelder quelder-en)
+if(TARGET quelder-utf8)
+  list(APPEND QUELDER_PROGRAMS quelder-utf8)
+endif()
+install(TARGETS ${QUELDER_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 set(QUELDER_MAN_PAGES
   "${PROJECT_SOURCE_DIR}/man/quelder.1|${CMAKE_INSTALL_MANDIR}/man1|man/quelder.1"
@@ -88,6 +96,24 @@ install(FILES ${QUELDER_DOC_FILES} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # changelog entry to close.
 install(FILES cmake/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
         RENAME quelder)
+# The other programs' pages: symbolic links beside quelder's, in both languages.
+if(QUELDER_GZIP)
+  set(page_suffix .1.gz)
+else()
+  set(page_suffix .1)
+endif()
+foreach(program IN LISTS QUELDER_PROGRAMS)
+  if(program STREQUAL "quelder")
+    continue()
+  endif()
+  foreach(section man1 ja/man1)
+    set(link "${PROJECT_BINARY_DIR}/man-links/${section}/${program}${page_suffix}")
+    get_filename_component(link_dir "${link}" DIRECTORY)
+    file(MAKE_DIRECTORY "${link_dir}")
+    file(CREATE_LINK "quelder${page_suffix}" "${link}" SYMBOLIC)
+    install(FILES "${link}" DESTINATION "${CMAKE_INSTALL_MANDIR}/${section}")
+  endforeach()
+endforeach()
 
 # Both pages are linted whenever a linter is installed: any groff warning or
 # mandoc message fails the test.
@@ -108,10 +134,9 @@ if(BUILD_TESTING)
   endif()
   # Every message the checker prints is listed under DIAGNOSTICS in both pages.
   if(QUELDER_GROFF)
-    get_target_property(core_sources quelder_core SOURCES)
     add_test(NAME man_pages_diagnostics
       COMMAND sh tests/man_diagnostics_test.sh "${QUELDER_GROFF}" man/quelder.1 man/ja/quelder.1
-              ${core_sources}
+              app/texts_ja.cpp app/texts_en.cpp
       WORKING_DIRECTORY "${PROJECT_SOURCE_DIR}")
   endif()
 endif()
@@ -145,8 +170,9 @@ meta events. It reports the first error with the byte offset of the field
 concerned, warns about unknown chunk and meta-event types, and ends each
 file with a one-line verdict.
 
-All output is Japanese, written as Shift_JIS (CP932) bytes; on a UTF-8
-terminal pipe it through iconv -c -f CP932 -t UTF-8.")
+quelder prints Japanese as Shift_JIS (CP932) bytes, the reference output;
+quelder-utf8 prints the same Japanese texts in UTF-8, for UTF-8 terminals;
+quelder-en prints them in English. All three check alike.")
 # The source package, should anyone make one, carries no build trees.
 set(CPACK_SOURCE_GENERATOR TGZ)
 set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/build[^/]*/" "/fuzz/corpus-work/")

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-builds the Windows program (quelder.exe) on Debian with MinGW-w64
 # (package g++-mingw-w64-x86-64-posix):
 #   cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DBUILD_TESTING=OFF

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-build for WebAssembly (wasm32-wasi) with clang and Debian's WASI
 # sysroot under /usr (packages clang-14, lld-14, wasi-libc,
 # libc++-14-dev-wasm32, libc++abi-14-dev-wasm32, libclang-rt-14-dev-wasm32):

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the example files beside this script. Run it again after editing."""
 import pathlib
 import struct

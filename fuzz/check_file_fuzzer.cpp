@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: the whole program, from the argument vector to the exit
 // status, on a real file in a scratch directory. Each input is
 //

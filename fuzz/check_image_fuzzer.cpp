@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: the whole check of one in-memory image, and the shape of
 // what it prints. Whatever the bytes, the diagnostics must keep the rules of
 // shapeFault, and a second check of the same image, every event through the
@@ -23,8 +24,7 @@ MemoryFile& capture() {
 }
 
 // Runs checkImage with standard error captured; returns what it printed.
-std::string check(const std::uint8_t* image, std::uint32_t size, EventPath path,
-                  bool* conforms) {
+std::string check(const std::uint8_t* image, std::uint32_t size, EventPath path, bool* conforms) {
   *conforms = checkImage(image, size, path);
   return capture().take();
 }

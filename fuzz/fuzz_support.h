@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // What the fuzz targets share: a memory file for the C streams to write to,

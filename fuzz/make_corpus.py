@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the fuzzer's seed corpus into fuzz/corpus/: the shipped examples and
 small images like those of the end-to-end cases, one file per seed, named by
 what it holds. Run it again after editing; the fuzz run itself works on a

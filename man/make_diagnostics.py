@@ -6,7 +6,8 @@ Run it again after changing a message or its meaning:  python3 man/make_diagnost
 
 The English page stays ASCII: each message is written as \\[uXXXX] escapes and
 shown only where the output device can draw it; elsewhere the English
-translation stands in its place. tests/man_diagnostics_test.sh checks that
+translation stands in its place. The translations are the texts quelder-en
+prints (app/texts_en.cpp). tests/man_diagnostics_test.sh checks that
 every message in the sources is listed in both pages.
 """
 import pathlib
@@ -21,129 +22,129 @@ here = pathlib.Path(__file__).resolve().parent
 # Japanese meaning.
 ERRORS = [
     ("ヘッダチャンク形式が不正です。",
-     "The header chunk type is not valid.",
+     "the header chunk is malformed.",
      "The file does not begin with the four bytes MThd, or is shorter than "
      "four bytes: it is not a Standard MIDI File.",
      "ファイルが4バイトのMThdで始まっていないか、4バイトより短いファイルです。SMFではありません。"),
     ("ヘッダブロックのデータ長を読みとれません。",
-     "Cannot read the header block's data length.",
+     "cannot read the data length of the header block.",
      "The file ends within the header's length field, or the length is less than 6.",
      "ヘッダのデータ長フィールドの途中でファイルが終わっているか、データ長が6未満です。"),
     ("ヘッダブロックのデータ長が不正です。SMF規格1.0では、6を指定する必要がありますが、"
      "このファイルは{n}を指定しています。",
-     "The header block's data length is not valid. SMF 1.0 requires 6, but this file gives {n}.",
+     "the data length of the header block is invalid. SMF 1.0 requires 6, but this file gives {n}.",
      "The header declares more than 6 bytes of data.",
      "ヘッダのデータ長が6より大きい値です。"),
     ("SMF形式を読みとれません。",
-     "Cannot read the SMF format.",
+     "cannot read the SMF format.",
      "The file ends within the header's format field.",
      "ヘッダのフォーマットのフィールドの途中でファイルが終わっています。"),
     ("SMF形式の指定が不正です。SMF規格1.0では、0、1、2のいずれかを指定する必要がありますが、"
      "このファイルは{n}を指定しています。",
-     "The SMF format is not valid. SMF 1.0 requires 0, 1 or 2, but this file gives {n}.",
+     "the SMF format given is invalid. SMF 1.0 requires 0, 1 or 2, but this file gives {n}.",
      "The header's format is not 0, 1 or 2.",
      "ヘッダのフォーマットが0・1・2のどれでもありません。"),
     ("トラックブロック数を読みとれません。",
-     "Cannot read the number of track blocks.",
+     "cannot read the number of track blocks.",
      "The file ends within the header's track-count field.",
      "ヘッダのトラック数のフィールドの途中でファイルが終わっています。"),
     ("分解能を読みとれません。",
-     "Cannot read the division.",
+     "cannot read the time resolution.",
      "The file ends within the header's division field.",
      "ヘッダの分解能のフィールドの途中でファイルが終わっています。"),
     ("SMPTEの分解能が不正です。SMF規格1.0では、24・25・29・30のいずれかを指定する必要がありますが、"
      "このファイルは{n}を指定しています。",
-     "The SMPTE division is not valid. SMF 1.0 requires 24, 25, 29 or 30, but this file gives {n}.",
+     "the SMPTE resolution is invalid. SMF 1.0 requires one of 24, 25, 29 or 30, but this file gives {n}.",
      "The division is in SMPTE form (its top bit is set), and its frame rate is "
      "not 24, 25, 29 or 30 frames per second.",
      "分解能がSMPTE形式(最上位ビットが1)で、フレーム数が24・25・29・30のどれでもありません。"),
     ("チャンク形式が不正です。",
-     "The chunk type is not valid.",
+     "the chunk is malformed.",
      "Fewer than four bytes are left where a chunk type should stand, or the type "
      "is MThd again: a file has one header chunk.",
      "チャンクの種類の位置に4バイト残っていないか、種類が2つ目のMThdです。ヘッダチャンクは1つだけです。"),
     ("ブロックのデータ長を読みとれません。",
-     "Cannot read the block's data length.",
+     "cannot read the data length of the block.",
      "The file ends within a chunk's length field.",
      "チャンクのデータ長フィールドの途中でファイルが終わっています。"),
     ("ブロックのデータ長が、指定の長さ({n})と異なります。",
-     "The block's data length differs from the declared length ({n}).",
+     "the data length of the block differs from the given length ({n}).",
      "A chunk of unknown type declares {n} bytes of data, but the file ends before them.",
      "種類の不明なチャンクが{n}バイトのデータを宣言していますが、その前にファイルが終わっています。"),
     ("トラックのデータ長が、指定の長さ({n})と異なります。",
-     "The track's data length differs from the declared length ({n}).",
+     "the data length of the track differs from the given length ({n}).",
      "The track's End of Track event does not end exactly at the {n} bytes that "
      "its track chunk declares.",
      "トラック終端イベントの終わりが、トラックチャンクで宣言した{n}バイトの終わりと一致しません。"),
     ("トラック数が間違っています。ヘッダブロックで指定したトラック数は{n}でしたが、"
      "実際のトラック数は{m}です。",
-     "The number of tracks is wrong. The header block declares {n} tracks, but the file has {m}.",
+     "the number of tracks is wrong. The header block gave {n} tracks, but there are {m}.",
      "Found at the end of the file, so the offset is always 10, where the "
      "header's track count stands.",
      "ファイルの末尾で見つかるため、オフセットは常に、ヘッダのトラック数の位置である10です。"),
     ("トラックの最後に、トラック終端メタイベントが存在しません。",
-     "There is no End of Track meta event at the end of the track.",
+     "at the end of the track there is no End of Track meta event.",
      "The bytes that the track chunk declares are used up and another event is "
      "due: the track has no End of Track event within them.",
      "トラックチャンクで宣言したバイト数を使い切ったのに、トラック終端イベントがありません。"),
     ("デルタタイムが不正です。",
-     "The delta time is not valid.",
+     "the delta time is invalid.",
      "A delta time runs to more than four bytes, or the file ends within it.",
      "デルタタイムが4バイトを超えているか、その途中でファイルが終わっています。"),
     ("デルタタイムが存在するのに、イベントが存在しません。",
-     "There is a delta time but no event.",
+     "a delta time is present, but no event follows it.",
      "The file ends right after a delta time.",
      "デルタタイムの直後でファイルが終わっています。"),
     ("ランニングステータスが無効になっているので、MIDIイベントのステータスバイトを省略できません。",
-     "Running status is not in effect, so the MIDI event's status byte cannot be left out.",
+     "running status is not in effect, so the status byte of a MIDI event cannot be left out.",
      "A data byte (below 80 hex) stands where a status byte is needed: at the "
      "start of a track, or after a SysEx or meta event, which cancel running status.",
      "ステータスバイトが必要な位置にデータバイト(80未満)があります。"
      "トラックの最初か、ランニングステータスを無効にするSysExかメタイベントの後です。"),
     ("{name}のステータスバイトを除いたデータ長は、1バイトでなければなりません。",
-     "{name} must have 1 data byte after its status byte.",
+     "the data length of {name}, not counting the status byte, must be 1 byte.",
      "The file ends before the data byte of a Program Change or Channel Pressure message.",
      "プログラムチェンジかチャンネルプレッシャーのデータバイトの前でファイルが終わっています。"),
     ("{name}のステータスバイトを除いたデータ長は、2バイトでなければなりません。",
-     "{name} must have 2 data bytes after its status byte.",
+     "the data length of {name}, not counting the status byte, must be 2 bytes.",
      "The file ends before the two data bytes of a Note Off, Note On, Polyphonic "
      "Key Pressure, Control Change or Pitch Bend message.",
      "ノートオフ、ノートオン、ポリフォニックキープレッシャー、コントロールチェンジ、"
      "ピッチベンドの2バイトのデータの前でファイルが終わっています。"),
     ("SysExメッセージのデータ長を、取得できません。",
-     "Cannot get the SysEx message's data length.",
+     "the data length of the SysEx message cannot be obtained.",
      "The length after an F0 or F7 status runs to more than four bytes, or the "
      "file ends within it.",
      "F0かF7のステータスの後のデータ長が4バイトを超えているか、その途中でファイルが終わっています。"),
     ("SysExメッセージのデータ長が、指定の長さ({n})と異なります。",
-     "The SysEx message's data length differs from the declared length ({n}).",
+     "the data length of the SysEx message differs from the declared length ({n}).",
      "The file ends before the {n} bytes of data that the message declares.",
      "メッセージが宣言した{n}バイトのデータの前にファイルが終わっています。"),
     ("F0ステータスのSysExメッセージは、F7で終了しなければなりません。",
-     "A SysEx message with status F0 must end with F7.",
+     "a SysEx message with status F0 must end with F7.",
      "The last data byte of an F0 message is not F7, or it has no data. An F7 "
      "(escape) message may end with any byte.",
      "F0のメッセージの最後のデータバイトがF7でないか、データがありません。"
      "F7(エスケープ)のメッセージはどのバイトで終わってもかまいません。"),
     ("不正なイベント({XX})です。",
-     "Invalid event ({XX}).",
+     "invalid event ({XX}).",
      "Status byte {XX} (hexadecimal: F1 to F6, or F8 to FE) may not stand in a track.",
      "ステータスバイト{XX}(16進数でF1からF6、またはF8からFE)はトラックに置けません。"),
     ("メタイベントの形式を取得できません。",
-     "Cannot get the meta event's type.",
+     "the type of the meta event cannot be obtained.",
      "The file ends right after an FF status byte.",
      "FFのステータスバイトの直後でファイルが終わっています。"),
     ("メタイベントのデータ長を取得できません。",
-     "Cannot get the meta event's data length.",
+     "the data length of the meta event cannot be obtained.",
      "A meta event's length runs to more than four bytes, or the file ends within it.",
      "メタイベントのデータ長が4バイトを超えているか、その途中でファイルが終わっています。"),
     ("メタイベントのデータ長が、指定の長さ({n})と異なります。",
-     "The meta event's data length differs from the declared length ({n}).",
+     "the data length of the meta event differs from the specified length ({n}).",
      "The file ends before the {n} bytes of data that the event declares.",
      "イベントが宣言した{n}バイトのデータの前にファイルが終わっています。"),
 ] + [
     (f"{{name}}のデータ長は、{length}バイトでなければなりません。",
-     f"The data of {{name}} must be {length} byte{'' if length == 1 else 's'} long.",
+     f"the data length of {{name}} must be {length} byte{'' if length == 1 else 's'}.",
      f"The length that {english} declares is not {length}.",
      f"{japanese}のデータ長が{length}ではありません。")
     for length, english, japanese in [
@@ -157,50 +158,48 @@ ERRORS = [
 ] + [
     ("{name}メタイベントは、トラックの冒頭、任意の0でないデルタタイムの前で、"
      "かつ、任意の送信可能なイベントの前に置かなければなりません。",
-     "The {name} meta event must stand at the head of the track, before any "
-     "non-zero delta time and before any transmittable event.",
+     "the {name} meta event must be placed at the head of the track, before any non-zero delta time and before any transmittable event.",
      "A Sequence Number or SMPTE Offset event comes after a non-zero delta time "
      "or after a channel or SysEx message in its track.",
      "シーケンス番号かSMPTEオフセットが、同じトラックの0でないデルタタイムか、"
      "チャンネルメッセージかSysExメッセージの後にあります。"),
     ("{name}メタイベントは、SMFフォーマット1では、第一トラックに置かなければなりません。",
-     "In SMF format 1, the {name} meta event must be placed in the first track.",
+     "in SMF format 1, the {name} meta event must be placed in the first track.",
      "A Set Tempo or SMPTE Offset event stands in a later track of a format 1 "
      "file; they belong in the first track chunk only.",
      "フォーマット1のファイルで、テンポかSMPTEオフセットが第一トラック以外にあります。"),
     ("著作権メタイベントには、(C)の文字と、著作物発行年と、著作権所有者名を含めなければいけません。",
-     "The Copyright Notice meta event must contain the characters (C), the "
-     "year of publication and the name of the copyright holder.",
+     "the Copyright meta event must contain the characters (C), the year of publication of the work and the name of the copyright holder.",
      "Its text, up to any NUL byte, does not contain (C) with a capital C. The "
      "year and the holder are not checked.",
      "テキスト(NULバイトまで)に大文字の(C)がありません。発行年と所有者名は検証しません。"),
     ("著作権メタイベントは、第一トラックの最初に、デルタタイム0で置かなければなりません。",
-     "The Copyright Notice meta event must be placed first in the first track, at delta time 0.",
+     "the Copyright meta event must be placed at the very start of the first track, with delta time 0.",
      "A Copyright Notice is not the first event of the first track, or its delta "
      "time is not 0.",
      "著作権が第一トラックの最初のイベントでないか、デルタタイムが0ではありません。"),
     ("調メタイベントの、フラットの数が不正です。",
-     "The Key Signature meta event's number of flats is not valid.",
+     "the number of flats in the Key Signature meta event is invalid.",
      "It gives more than 7 flats.",
      "フラットの数が7を超えています。"),
     ("調メタイベントの、シャープの数が不正です。",
-     "The Key Signature meta event's number of sharps is not valid.",
+     "the number of sharps in the Key Signature meta event is invalid.",
      "It gives more than 7 sharps.",
      "シャープの数が7を超えています。"),
     ("調メタイベントは、長調(0)と短調(1)しか指定できません。",
-     "The Key Signature meta event can only give major (0) or minor (1).",
+     "the Key Signature meta event can only specify major (0) or minor (1).",
      "Its mode byte is neither 0 nor 1.",
      "調の種類のバイトが0でも1でもありません。"),
 ]
 
 WARNINGS = [
     ("不明なチャンク形式です。",
-     "Unknown chunk type.",
+     "unknown chunk type.",
      "A chunk whose type is neither MThd nor MTrk. It is skipped whole, by its "
      "declared length.",
      "種類がMThdでもMTrkでもないチャンクです。宣言したデータ長のとおりに丸ごと読み飛ばします。"),
     ("メタイベントの種類が不明です。",
-     "Unknown meta event type.",
+     "the kind of meta event is not recognised.",
      "A meta event of a type that SMF 1.0 does not define (among them 08 and 09, "
      "Program Name and Device Name, which came later). Its data is skipped.",
      "SMF規格1.0が定めていない種類のメタイベントです(後に追加された08と09、"
@@ -209,25 +208,35 @@ WARNINGS = [
 
 FILE_ERRORS = [
     ("{file}を開くことができませんでした。",
-     "Could not open {file}.",
+     "could not open {file}.",
      "It does not exist, cannot be read with your permissions, is not a regular "
      "file (a directory, device or pipe, say), or another program holds it "
      "locked (on Windows: open).",
      "ファイルが存在しない、読み取る権限がない、通常のファイルでない(ディレクトリ、デバイス、パイプなど)、"
      "または別のプログラムがロックしています(Windowsでは、開いています)。"),
     ("{file}のファイルサイズを取得できませんでした。",
-     "Could not get the size of {file}.",
+     "could not get the file size of {file}.",
      "The file is 4 GiB or larger (offsets in the format are 32-bit), or its "
      "size could not be learnt.",
      "ファイルが4GiB以上(この形式のオフセットは32ビット)か、サイズを取得できませんでした。"),
     ("メモリの割り当てに失敗しました。",
-     "Memory allocation failed.",
+     "memory allocation failed.",
      "There was not enough memory to hold the whole file, which is read into one block.",
      "ファイル全体を1つのブロックに読み込むためのメモリが足りませんでした。"),
     ("{file}を読みとることができませんでした。",
-     "Could not read {file}.",
+     "could not read {file}.",
      "Reading failed part way, or the file shrank while it was read.",
      "読み込みの途中で失敗したか、読み込み中にファイルが短くなりました。"),
+    ("標準出力に書き込めませんでした。",
+     "could not write to standard output.",
+     "A line could not be written to standard output (a full disk, say). It is "
+     "said after the last file, and the exit status is 1.",
+     "標準出力に行を書き込めませんでした(ディスクがいっぱいなど)。最後のファイルの後に表示し、終了ステータスは1になります。"),
+    ("標準エラー出力に書き込めませんでした。",
+     "could not write to standard error.",
+     "A diagnostic could not be written to standard error. It is said after the "
+     "last file, if it can be, and the exit status is 1.",
+     "標準エラー出力に診断メッセージを書き込めませんでした。書き込めれば最後のファイルの後に表示し、終了ステータスは1になります。"),
 ]
 
 # Event names that stand for {name} in the messages above.
@@ -236,9 +245,9 @@ NAMES = [
     ("ポリフォニックキープレッシャー", "Polyphonic Key Pressure"),
     ("コントロールチェンジ", "Control Change"), ("プログラムチェンジ", "Program Change"),
     ("チャンネルプレッシャー", "Channel Pressure"), ("ピッチベンド", "Pitch Bend"),
-    ("シーケンス番号", "Sequence Number"), ("著作権", "Copyright Notice"),
+    ("シーケンス番号", "Sequence Number"), ("著作権", "Copyright"),
     ("チャンネルプリフィックス", "Channel Prefix"), ("トラック終端", "End of Track"),
-    ("テンポ", "Set Tempo"), ("SMPTEオフセット", "SMPTE Offset"),
+    ("テンポ", "Tempo"), ("SMPTEオフセット", "SMPTE Offset"),
     ("拍子", "Time Signature"), ("調", "Key Signature"),
 ]
 
@@ -312,7 +321,9 @@ def english_section() -> list:
         ".SH DIAGNOSTICS",
         "Every message, by form, with its meaning.",
         "The page shows the messages themselves where the output device can draw",
-        "Japanese, and their English translations elsewhere.",
+        "Japanese, and elsewhere their English translations, the texts that",
+        ".B quelder\\-en",
+        "prints.",
         "In the messages,",
         ".I N",
         "is the byte offset,",

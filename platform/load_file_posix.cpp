@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/load_file.h"
 
 #include <fcntl.h>
@@ -33,8 +34,7 @@ bool openFile(const char* path, FileHandle* handle) {
   // refuse each other, so checkers run side by side, a reader needs no write
   // access for it (NFS emulates flock with byte-range locks), and a writer
   // that holds an exclusive lock still keeps the file from being checked.
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
-      ::flock(fd, LOCK_SH | LOCK_NB) != 0) {
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::flock(fd, LOCK_SH | LOCK_NB) != 0) {
     ::close(fd);
     return false;
   }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/load_file.h"
 
 #include <windows.h>
@@ -14,8 +15,8 @@ bool reserveStandardDescriptors() { return true; }
 bool openFile(const char* path, FileHandle* handle) {
   // Share mode 0: while we hold the file nobody else can open it, and a file
   // that someone else holds cannot be opened here.
-  const HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file =
+      CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   // Only disk files hold an image to check; reading a console, a pipe or NUL
   // could wait forever or mean nothing.

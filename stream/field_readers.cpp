@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "stream/field_readers.h"
 
 #include <cstdlib>
@@ -57,8 +58,8 @@ bool readUInt32BE(std::uint32_t* out) {
   if (readBytes(4) != 4) return false;
   const std::uint8_t* b = scratchBuffer.data();
   // Written as shifts so that the host's byte order never matters.
-  *out = (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) |
-         (std::uint32_t{b[2]} << 8) | std::uint32_t{b[3]};
+  *out = (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) | (std::uint32_t{b[2]} << 8) |
+         std::uint32_t{b[3]};
   return true;
 }
 

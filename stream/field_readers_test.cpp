@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "stream/field_readers.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "stream/memory_stream.h"
 
 MemoryStream memoryStream;

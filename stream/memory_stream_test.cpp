@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "stream/memory_stream.h"
 
 #include <gtest/gtest.h>
@@ -191,10 +192,10 @@ TEST_F(MemoryStreamTest, PassMovesLikeAReadAndLeavesTheBytesInPlace) {
     std::uint32_t lastPosition;
   };
   const Case cases[] = {
-      {2, 3, 3, 5, 2},             // all bytes there
-      {8, 4, 2, 10, 8},            // short: what remains
-      {5, 0, 0, 5, 5},             // nothing asked while data remains: marks its start
-      {6, 0xFFFFFFFF, 4, 10, 6},   // bounded by the image
+      {2, 3, 3, 5, 2},            // all bytes there
+      {8, 4, 2, 10, 8},           // short: what remains
+      {5, 0, 0, 5, 5},            // nothing asked while data remains: marks its start
+      {6, 0xFFFFFFFF, 4, 10, 6},  // bounded by the image
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "start " << c.start << ", n " << c.n);

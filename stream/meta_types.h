@@ -1,12 +1,16 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
+#include "app/texts.h"
+
 // What the checker knows about each meta-event type, one row per type: the
 // framing of its data and the content rule that applies to it. Framing and
-// rules both read this table, and metaEventName reads its names.
+// rules both read this table, and metaEventName reads its names from the
+// program's catalogue.
 
 // The content rules; checkMetaRules runs the one a row names.
 enum class MetaRule {
@@ -22,34 +26,36 @@ inline constexpr int kAnyLength = -1;
 
 struct MetaType {
   std::uint8_t type;
-  const char* name;    // display name; null for a type without one
-  int requiredLength;  // kAnyLength when any length will do
-  bool recognised;     // false: warned about and stepped over
-  bool dataExamined;   // the rule looks at the data itself, so it is read
+  Name Texts::MetaEventNames::*name;  // in the catalogue; null for a type without one
+  int requiredLength;                 // kAnyLength when any length will do
+  bool recognised;                    // false: warned about and stepped over
+  bool dataExamined;                  // the rule looks at the data itself, so it is read
   MetaRule rule;
 };
 
 namespace meta_types {
 
+using Names = Texts::MetaEventNames;
+
 // Program Name (0x08) and Device Name (0x09) are named but not recognised.
 inline constexpr MetaType kMetaTypes[] = {
-    {0x00, "シーケンス番号", 2, true, false, MetaRule::atTrackStart},
-    {0x01, "テキスト", kAnyLength, true, false, MetaRule::none},
-    {0x02, "著作権", kAnyLength, true, true, MetaRule::copyrightNotice},
-    {0x03, "トラック名", kAnyLength, true, false, MetaRule::none},
-    {0x04, "楽器名", kAnyLength, true, false, MetaRule::none},
-    {0x05, "歌詞", kAnyLength, true, false, MetaRule::none},
-    {0x06, "マーカー", kAnyLength, true, false, MetaRule::none},
-    {0x07, "キューポイント", kAnyLength, true, false, MetaRule::none},
-    {0x08, "プログラム名", kAnyLength, false, false, MetaRule::none},
-    {0x09, "デバイス名", kAnyLength, false, false, MetaRule::none},
-    {0x20, "チャンネルプリフィックス", 1, true, false, MetaRule::none},
-    {0x2F, "トラック終端", 0, true, false, MetaRule::none},
-    {0x51, "テンポ", 3, true, false, MetaRule::inFirstTrackOfFormat1},
-    {0x54, "SMPTEオフセット", 5, true, false, MetaRule::atTrackStartInFirstTrackOfFormat1},
-    {0x58, "拍子", 4, true, false, MetaRule::none},
-    {0x59, "調", 2, true, true, MetaRule::keySignatureValues},
-    {0x7F, "シーケンサー固有メタイベント", kAnyLength, true, false, MetaRule::none},
+    {0x00, &Names::sequenceNumber, 2, true, false, MetaRule::atTrackStart},
+    {0x01, &Names::text, kAnyLength, true, false, MetaRule::none},
+    {0x02, &Names::copyright, kAnyLength, true, true, MetaRule::copyrightNotice},
+    {0x03, &Names::trackName, kAnyLength, true, false, MetaRule::none},
+    {0x04, &Names::instrumentName, kAnyLength, true, false, MetaRule::none},
+    {0x05, &Names::lyric, kAnyLength, true, false, MetaRule::none},
+    {0x06, &Names::marker, kAnyLength, true, false, MetaRule::none},
+    {0x07, &Names::cuePoint, kAnyLength, true, false, MetaRule::none},
+    {0x08, &Names::programName, kAnyLength, false, false, MetaRule::none},
+    {0x09, &Names::deviceName, kAnyLength, false, false, MetaRule::none},
+    {0x20, &Names::channelPrefix, 1, true, false, MetaRule::none},
+    {0x2F, &Names::endOfTrack, 0, true, false, MetaRule::none},
+    {0x51, &Names::tempo, 3, true, false, MetaRule::inFirstTrackOfFormat1},
+    {0x54, &Names::smpteOffset, 5, true, false, MetaRule::atTrackStartInFirstTrackOfFormat1},
+    {0x58, &Names::timeSignature, 4, true, false, MetaRule::none},
+    {0x59, &Names::keySignature, 2, true, true, MetaRule::keySignatureValues},
+    {0x7F, &Names::sequencerSpecific, kAnyLength, true, false, MetaRule::none},
 };
 
 inline constexpr MetaType kUnknownType = {0, nullptr, kAnyLength, false, false, MetaRule::none};

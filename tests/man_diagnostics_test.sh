@@ -1,7 +1,8 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
-# Every diagnostic the sources can print is listed in each manual page, and
-# the English page stays readable where Japanese cannot be drawn.
+# Every diagnostic the sources can print is listed in each manual page, the
+# English texts among them as the English page shows them, and the English
+# page stays readable where Japanese cannot be drawn.
 #
 #   man_diagnostics_test.sh GROFF EN_PAGE JA_PAGE SOURCE...
 #
@@ -46,6 +47,20 @@ for entry in "$en|" "$ja|-k"; do
   done <"$tmp/stretches"
 done
 
+# The English texts (quelder-en) are the translations the English page shows
+# where Japanese cannot be drawn.
+grep -ho '"\(Error\|Warning\)[^"]*"' "$@" |
+  sed 's/^"//; s/"$//; s/\\n$//; s/^[^:]*: //; s/%2X/\n/g; s/%[ds]/\n/g' |
+  grep -v '^$' | sort -u >"$tmp/english"
+english=$(wc -l <"$tmp/english")
+"$groff" -man -Tascii -rLL=4000n -P-cbu "$en" 2>/dev/null >"$tmp/ascii"
+while IFS= read -r stretch; do
+  if ! grep -qF -- "$stretch" "$tmp/ascii"; then
+    echo "$en: no English message with '$stretch'" >&2
+    failed=1
+  fi
+done <"$tmp/english"
+
 shown=$("$groff" -man -Tascii -P-cbu "$en" 2>/dev/null | tr -cd '?' | wc -c)
 written=$(tr -cd '?' <"$en" | wc -c)
 if [ "$shown" -gt "$written" ]; then
@@ -53,5 +68,6 @@ if [ "$shown" -gt "$written" ]; then
   failed=1
 fi
 
-[ "$failed" -eq 0 ] && echo "man_diagnostics_test: $count stretches listed in both pages"
+[ "$failed" -eq 0 ] &&
+  echo "man_diagnostics_test: $count stretches listed in both pages, $english in English"
 exit "$failed"

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Lints manual pages: every message from groff or mandoc, warnings and style
 # notes included, fails the page. Pages may be gzip-compressed, as installed.
 #

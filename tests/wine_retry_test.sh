@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The end-to-end runner runs the program again when Wine itself failed under
 # it, and never when the program did. Shown with stand-ins for Wine around
 # the native binary, on one end-to-end case:

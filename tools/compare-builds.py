@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Runs two quelder binaries on the same files and fails on any difference in
 standard output, standard error or exit status.
 

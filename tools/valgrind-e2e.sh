@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The end-to-end suite with every run of the checker under valgrind: any invalid
 # read or write, use of uninitialised memory or definite leak makes valgrind
 # exit 1, which fails the test that ran it. The suite runs in two shards side

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The page's side of check_worker.mjs: check(file, language) resolves to the
 // worker's answer for that file (see check_worker.mjs); prepare(language)
 // loads that language's checker before the first file needs it. Requests are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The page's checks run here, off the main thread, so that a large file does
 // not freeze the page. Loaded as a module worker; the page may load it from a
 // data: URL, where no relative import resolves, so the URLs of the core come

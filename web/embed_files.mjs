@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Build step: writes the page with every file it loads carried in an import
 // map as a data: URL. Opened from disk, a browser loads no module, worker or
 // fetched file from beside the page; from data: URLs it does, and over HTTP

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The results list: one entry per file, in the order the files were given,
 // with its verdict, the lines the checker printed (in the order the command
 // line prints them: progress line, diagnostics, verdict line) and, for an

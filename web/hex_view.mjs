@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The bytes around an error's offset, sixteen to a row, the byte at the
 // offset highlighted; and where that offset is, read from the diagnostics.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The page in a real headless Chromium (Debian's, driven by puppeteer-core),
 // opened from disk and from a static server on 127.0.0.1: files given to its
 // input get the verdicts, the lines and the highlighted offset that the module

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The page's own texts, in each language it offers. The checker's texts come
 // from the checker (quelder-<language>.wasm), never from here.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Quelder checker in WebAssembly, for the page and for Node.
 //
 //   import { createChecker } from "./quelder.mjs";

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // web/quelder.mjs under Node, against every run of the end-to-end suite on
 // plain files: the suite's runner keeps each run's files and what the
 // command-line program printed (QUELDER_CASE_DUMP=DIR/<language>, one suite

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The checker as a WebAssembly reactor, for web/quelder.mjs. The module hands
 // in one file at a time: it reserves a block for the name and one for the
 // image in this module's memory, copies them in and calls checkNamedImage,

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # WASI, for cmake/wasm32-wasi.cmake: CMake ships no platform file for it.
 # Programs are static WebAssembly modules.
 set(CMAKE_EXECUTABLE_SUFFIX .wasm)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loading a file: names that cannot be opened, sizes beyond a 32-bit offset,
 // memory that runs out, a read that comes up short, and what a check leaves
 // behind. Every run checks its file twice, and the two checks must agree.
@@ -46,17 +47,6 @@ bool environmentSet(const char* name, const char* value = nullptr) {
 
 bool underRunner() { return environmentSet("QUELDER_RUNNER"); }
 bool sanitized() { return environmentSet("QUELDER_SANITIZED", "1"); }
-
-std::string openFailed(const std::string& name) {
-  return fileError(name + "を開くことができませんでした。");
-}
-std::string sizeFailed(const std::string& name) {
-  return fileError(name + "のファイルサイズを取得できませんでした。");
-}
-std::string readFailed(const std::string& name) {
-  return fileError(name + "を読みとることができませんでした。");
-}
-std::string memoryFailed() { return fileError("メモリの割り当てに失敗しました。"); }
 
 // The output of one run that checked name twice, each time printing
 // diagnostic and ending with the verdict.
@@ -169,7 +159,7 @@ PreparedRun runPrepared(const std::vector<std::string>& args,
   const std::string outPath = capture.path() + "/stdout";
   const std::string errPath = capture.path() + "/stderr";
   const char* override = std::getenv("QUELDER_BINARY");
-  const std::string binary = override != nullptr && *override != '\0' ? override : QUELDER_BINARY;
+  const std::string binary = override != nullptr && *override != '\0' ? override : builtBinary();
   std::vector<char*> argv{const_cast<char*>(binary.c_str())};
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
@@ -225,7 +215,7 @@ TEST(FileLoading, NamesThatCannotBeOpened) {
                                          {"file below a file", dir.write("f", {}) + "/x.mid"},
                                          {"empty name", ""}}) {
     SCOPED_TRACE(c.label);
-    expectCheckedTwice(c.name, openFailed(c.name), false);
+    expectCheckedTwice(c.name, line(texts().openFailed, c.name.c_str()), false);
   }
 }
 
@@ -251,7 +241,7 @@ TEST(FileLoading, SpecialFilesCannotBeOpened) {
     SCOPED_TRACE(name);
     const PreparedRun run = runPrepared({name, name}, [] { return true; });
     ASSERT_TRUE(run.prepared);
-    expectCheckedTwice(run.result, name, openFailed(name), false);
+    expectCheckedTwice(run.result, name, line(texts().openFailed, name.c_str()), false);
   }
   ::close(listener);
 }
@@ -269,8 +259,9 @@ TEST(FileLoading, FileLockedByAnotherProcess) {
     std::string diagnostic;
     bool conforms;
   };
-  for (const Case& c : std::vector<Case>{{"exclusive", LOCK_EX, openFailed(path), false},
-                                         {"shared", LOCK_SH, "", true}}) {
+  for (const Case& c :
+       std::vector<Case>{{"exclusive", LOCK_EX, line(texts().openFailed, path.c_str()), false},
+                         {"shared", LOCK_SH, "", true}}) {
     SCOPED_TRACE(c.label);
     const int holder = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(holder, 0);
@@ -316,7 +307,7 @@ TEST(FileLoading, UnreadableFileCannotBeOpened) {
   const FileState before = stateOf(path);
 
   if (::access(path.c_str(), R_OK) != 0) {
-    expectCheckedTwice(path, openFailed(path), false);
+    expectCheckedTwice(path, line(texts().openFailed, path.c_str()), false);
   } else {
     const passwd* nobody = ::getpwnam("nobody");
     if (nobody == nullptr) GTEST_SKIP() << "privileged, and there is no user nobody to run as";
@@ -333,7 +324,7 @@ TEST(FileLoading, UnreadableFileCannotBeOpened) {
     }
     const PreparedRun run = runPrepared({path, path}, asNobody);
     ASSERT_TRUE(run.prepared);
-    expectCheckedTwice(run.result, path, openFailed(path), false);
+    expectCheckedTwice(run.result, path, line(texts().openFailed, path.c_str()), false);
   }
   expectUnchanged(path, before);
   ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
@@ -357,7 +348,7 @@ TEST(FileLoading, SymlinkToAGoodFileIsCheckedUnderItsOwnName) {
 TEST(FileLoading, EmptyFileFailsTheHeaderCheck) {
   TempDir dir;
   const std::string path = dir.write("empty.mid", {});
-  expectCheckLeavesFileAlone(path, errorAt(0, "ヘッダチャンク形式が不正です。"), false);
+  expectCheckLeavesFileAlone(path, line(texts().headerMalformed, 0), false);
 }
 
 // Offsets are 32-bit and 0xFFFFFFFF is the failed size query itself, so the
@@ -369,7 +360,7 @@ TEST(FileLoading, SizesBeyondA32BitOffsetAreRefused) {
                                    std::uint64_t{0x100000001}, std::uint64_t{0x1000000000}}) {
     SCOPED_TRACE(size);
     const std::string path = sparseFile(dir, "big" + std::to_string(size) + ".mid", size, start);
-    expectCheckLeavesFileAlone(path, sizeFailed(path), false);
+    expectCheckLeavesFileAlone(path, line(texts().sizeFailed, path.c_str()), false);
   }
 }
 
@@ -389,7 +380,7 @@ TEST(FileLoading, ImageThatCannotBeAllocated) {
     const std::string once = progressLine(path) + verdictLine(path, false);
     // The small file after it still fits: the limit alone breaks nothing.
     EXPECT_EQ(run.result.out, once + once + progressLine(good) + verdictLine(good, true));
-    EXPECT_EQ(run.result.err, memoryFailed() + memoryFailed());
+    EXPECT_EQ(run.result.err, line(texts().memoryFailed) + line(texts().memoryFailed));
     EXPECT_EQ(run.result.exitStatus, 0);
     expectUnchanged(path, before);
     EXPECT_TRUE(lockable(path));
@@ -421,7 +412,7 @@ TEST(FileLoading, ScratchBufferThatCannotGrow) {
   const PreparedRun run =
       runPrepared({path, path}, addressSpaceLimit(std::uint64_t{kLength} * 3 / 2));
   ASSERT_TRUE(run.prepared);
-  expectCheckedTwice(run.result, path, memoryFailed(), false);
+  expectCheckedTwice(run.result, path, line(texts().memoryFailed), false);
   expectUnchanged(path, before);
   EXPECT_TRUE(lockable(path));
 
@@ -450,11 +441,9 @@ TEST(FileLoading, FailedCheckReleasesWhatItHeld) {
   ASSERT_TRUE(run.prepared);
   const std::string failed = progressLine(unsignedNotice) + verdictLine(unsignedNotice, false);
   EXPECT_EQ(run.result.out, failed + failed + progressLine(large) + verdictLine(large, true));
-  const std::string signMissing = errorAt(
-      29,
-      "著作権メタイベントには、(C)の文字と、著作物発行年と、著作権所有者名を含めなければいけま"
-      "せん。");
-  EXPECT_EQ(run.result.err, signMissing + signMissing + warningAt(30, "不明なチャンク形式です。"));
+  const std::string signMissing =
+      line(texts().copyrightSignMissing, 29, texts().metaEvents.copyright);
+  EXPECT_EQ(run.result.err, signMissing + signMissing + line(texts().unknownChunk, 30));
   EXPECT_EQ(run.result.exitStatus, 0);
 }
 
@@ -468,7 +457,7 @@ TEST(FileLoading, ReadThatEndsShortOfTheSizeIsAReadFailure) {
       contentsOf(path).size() >= static_cast<std::size_t>(info.st_size)) {
     GTEST_SKIP() << path << " is missing or holds as many bytes as its size says";
   }
-  expectCheckedTwice(path, readFailed(path), false);
+  expectCheckedTwice(path, line(texts().readFailed, path.c_str()), false);
 }
 
 // --- Standard streams --------------------------------------------------------
@@ -507,7 +496,7 @@ TEST(FileLoading, StandardStreamsClosedFullOrBroken) {
   const FileState badBefore = stateOf(bad);
   const std::string goodOut = progressLine(good) + verdictLine(good, true);
   const std::string bothOut = goodOut + progressLine(bad) + verdictLine(bad, false);
-  const std::string badErr = errorAt(0, "ヘッダチャンク形式が不正です。");
+  const std::string badErr = line(texts().headerMalformed, 0);
   struct Case {
     const char* label;
     std::vector<std::string> args;
@@ -522,13 +511,8 @@ TEST(FileLoading, StandardStreamsClosedFullOrBroken) {
        openedOn(1, "/dev/full"),
        1,
        "",
-       badErr + fileError("標準出力に書き込めませんでした。")},
-      {"banner to a full output",
-       {},
-       openedOn(1, "/dev/full"),
-       1,
-       "",
-       fileError("標準出力に書き込めませんでした。")},
+       badErr + line(texts().outputLost)},
+      {"banner to a full output", {}, openedOn(1, "/dev/full"), 1, "", line(texts().outputLost)},
       {"error stream full", {good, bad}, openedOn(2, "/dev/full"), 1, bothOut, ""},
       {"error stream full, nothing to say", {good}, openedOn(2, "/dev/full"), 0, goodOut, ""},
       {"output closed", {good, bad}, closed({1}), 0, "", badErr},

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hostile images: declared lengths far beyond the data, variable-length
 // quantities that never end, and sheer volume. Each is answered with its exact
 // diagnostics, at once and without reserving memory for bytes that are not
@@ -36,30 +37,6 @@ void expectAll(const std::vector<HostileCase>& cases) {
   }
 }
 
-std::string lengthDiffers(const char* what, long declared) {
-  return std::string(what) + "のデータ長が、指定の長さ(" + std::to_string(declared) +
-         ")と異なります。";
-}
-
-const std::string kSysExLengthUnreadable = "SysExメッセージのデータ長を、取得できません。";
-const std::string kMetaLengthUnreadable = "メタイベントのデータ長を取得できません。";
-const std::string kUnknownMeta = "メタイベントの種類が不明です。";
-const std::string kUnknownChunk = "不明なチャンク形式です。";
-const std::string kDeltaTimeInvalid = "デルタタイムが不正です。";
-const std::string kEndOfTrackMissing = "トラックの最後に、トラック終端メタイベントが存在しません。";
-
-std::string headerLengthNotSix(long declared) {
-  return "ヘッダブロックのデータ長が不正です。SMF規格1."
-         "0では、6を指定する必要がありますが、このファイルは" +
-         std::to_string(declared) + "を指定しています。";
-}
-
-std::string trackCountWrong(long declared, long actual) {
-  return "トラック数が間違っています。ヘッダブロックで指定したトラック数は" +
-         std::to_string(declared) + "でしたが、実際のトラック数は" + std::to_string(actual) +
-         "です。";
-}
-
 // One track chunk whose length field covers exactly the data given.
 Bytes oneTrack(const Bytes& data) { return concat({header(0, 1), track(data)}); }
 
@@ -68,80 +45,81 @@ constexpr long kMaxVarLen = 0x0FFFFFFF;  // 268435455, FF FF FF 7F
 TEST(Hostile, HugeDeclaredLengthsWithFewBytesPresent) {
   expectAll({
       {"SysEx 0x0FFFFFFF, two bytes present", oneTrack(hex("00 F0 FF FF FF 7F 01 02")),
-       errorAt(28, lengthDiffers("SysExメッセージ", kMaxVarLen)), false},
+       line(texts().sysExLengthWrong, 28, kMaxVarLen), false},
       {"SysEx 0x0FFFFFFF, nothing after the length", oneTrack(hex("00 F0 FF FF FF 7F")),
-       errorAt(27, lengthDiffers("SysExメッセージ", kMaxVarLen)), false},
+       line(texts().sysExLengthWrong, 27, kMaxVarLen), false},
       {"F7 SysEx 0x0FFFFFFF", oneTrack(hex("00 F7 FF FF FF 7F 00 FF 2F 00")),
-       errorAt(28, lengthDiffers("SysExメッセージ", kMaxVarLen)), false},
+       line(texts().sysExLengthWrong, 28, kMaxVarLen), false},
       {"Text 0x0FFFFFFF", oneTrack(hex("00 FF 01 FF FF FF 7F 61 62")),
-       errorAt(29, lengthDiffers("メタイベント", kMaxVarLen)), false},
+       line(texts().metaDataLengthWrong, 29, kMaxVarLen), false},
       {"Sequencer-Specific 0x0FFFFFFF, nothing after the length",
-       oneTrack(hex("00 FF 7F FF FF FF 7F")),
-       errorAt(28, lengthDiffers("メタイベント", kMaxVarLen)), false},
+       oneTrack(hex("00 FF 7F FF FF FF 7F")), line(texts().metaDataLengthWrong, 28, kMaxVarLen),
+       false},
       // Unrecognised data is only stepped over: the warning, then the shortfall.
       {"unknown meta 0x0FFFFFFF", oneTrack(hex("00 FF 21 FF FF FF 7F 61 62")),
-       warningAt(28, kUnknownMeta) + errorAt(29, lengthDiffers("メタイベント", kMaxVarLen)), false},
+       line(texts().unknownMetaType, 28) + line(texts().metaDataLengthWrong, 29, kMaxVarLen),
+       false},
       // A fixed length is judged before any data is read.
       {"End of Track 0x0FFFFFFF", oneTrack(hex("00 FF 2F FF FF FF 7F")),
-       errorAt(28, "トラック終端のデータ長は、0バイトでなければなりません。"), false},
+       line(texts().metaLengthMustBe[0], 28, texts().metaEvents.endOfTrack), false},
       {"header length 0x0FFFFFFF", chunkDeclaring("MThd", 0x0FFFFFFF, hex("00 00 00 01 00 60")),
-       errorAt(4, headerLengthNotSix(268435455)), false},
+       line(texts().headerLengthNotSix, 4, 268435455), false},
       {"header length 0xFFFFFFFF", chunkDeclaring("MThd", 0xFFFFFFFF, hex("00 00 00 01 00 60")),
-       errorAt(4, headerLengthNotSix(-1)), false},
+       line(texts().headerLengthNotSix, 4, -1), false},
       {"unknown chunk 0x0FFFFFFF",
        concat({header(0, 0), chunkDeclaring("XVnd", 0x0FFFFFFF, hex("01 02 03"))}),
-       warningAt(18, kUnknownChunk) + errorAt(22, lengthDiffers("ブロック", kMaxVarLen)), false},
+       line(texts().unknownChunk, 18) + line(texts().blockLengthWrong, 22, kMaxVarLen), false},
       {"unknown chunk 0xFFFFFFFF",
        concat({header(0, 0), chunkDeclaring("XVnd", 0xFFFFFFFF, hex("01 02 03"))}),
-       warningAt(18, kUnknownChunk) + errorAt(22, lengthDiffers("ブロック", -1)), false},
+       line(texts().unknownChunk, 18) + line(texts().blockLengthWrong, 22, -1), false},
       {"unknown chunk 0xFFFFFFFF, no data",
        concat({header(0, 0), chunkDeclaring("XVnd", 0xFFFFFFFF, {})}),
-       warningAt(18, kUnknownChunk) + errorAt(18, lengthDiffers("ブロック", -1)), false},
+       line(texts().unknownChunk, 18) + line(texts().blockLengthWrong, 18, -1), false},
       // The End of Track is the last byte of the file: its length byte is the offset.
       {"track 0xFFFFFFFF closed by End of Track",
        concat({header(0, 1), chunkDeclaring("MTrk", 0xFFFFFFFF, endOfTrack())}),
-       errorAt(25, lengthDiffers("トラック", -1)), false},
+       line(texts().trackLengthWrong, 25, -1), false},
       {"track 0x0FFFFFFF closed by End of Track",
        concat({header(0, 1), chunkDeclaring("MTrk", 0x0FFFFFFF, endOfTrack())}),
-       errorAt(25, lengthDiffers("トラック", kMaxVarLen)), false},
+       line(texts().trackLengthWrong, 25, kMaxVarLen), false},
       {"track 0xFFFFFFFF whose data runs out",
        concat({header(0, 1), chunkDeclaring("MTrk", 0xFFFFFFFF, hex("00 90 3C 40"))}),
-       errorAt(24, kDeltaTimeInvalid), false},
+       line(texts().deltaTimeInvalid, 24), false},
   });
 }
 
 // Four bytes with the top bit set: the fifth is read and the quantity refused.
 TEST(Hostile, FiveByteQuantitiesAreRefused) {
   expectAll({
-      {"delta time", oneTrack(hex("FF FF FF FF 7F FF 2F 00")), errorAt(26, kDeltaTimeInvalid),
+      {"delta time", oneTrack(hex("FF FF FF FF 7F FF 2F 00")), line(texts().deltaTimeInvalid, 26),
        false},
       {"delta time after an event", oneTrack(hex("00 C0 01 81 82 83 84 05 FF 2F 00")),
-       errorAt(29, kDeltaTimeInvalid), false},
+       line(texts().deltaTimeInvalid, 29), false},
       {"SysEx length", oneTrack(hex("00 F0 FF FF FF FF 7F F7")),
-       errorAt(28, kSysExLengthUnreadable), false},
+       line(texts().sysExLengthUnreadable, 28), false},
       {"F7 SysEx length", oneTrack(hex("00 F7 80 80 80 80 00 00 FF 2F 00")),
-       errorAt(28, kSysExLengthUnreadable), false},
+       line(texts().sysExLengthUnreadable, 28), false},
       {"meta length", oneTrack(hex("00 FF 01 FF FF FF FF 7F 61")),
-       errorAt(29, kMetaLengthUnreadable), false},
+       line(texts().metaLengthUnreadable, 29), false},
       {"unknown meta length", oneTrack(hex("00 FF 21 FF FF FF FF 7F 61")),
-       errorAt(29, kMetaLengthUnreadable), false},
+       line(texts().metaLengthUnreadable, 29), false},
       {"End of Track length", oneTrack(hex("00 FF 2F 80 80 80 80 00")),
-       errorAt(29, kMetaLengthUnreadable), false},
+       line(texts().metaLengthUnreadable, 29), false},
       // The file ends where the fifth byte would be: the fourth is the last read.
       {"SysEx length cut after four bytes", oneTrack(hex("00 F0 FF FF FF FF")),
-       errorAt(27, kSysExLengthUnreadable), false},
+       line(texts().sysExLengthUnreadable, 27), false},
       {"delta time cut after four bytes", oneTrack(hex("FF FF FF FF")),
-       errorAt(25, kDeltaTimeInvalid), false},
+       line(texts().deltaTimeInvalid, 25), false},
   });
 }
 
 TEST(Hostile, TrackDeclaredZeroBytesLong) {
   expectAll({
       {"no data", concat({header(0, 1), chunkDeclaring("MTrk", 0, {})}),
-       errorAt(18, kEndOfTrackMissing), false},
+       line(texts().endOfTrackMissing, 18, texts().metaEvents.endOfTrack), false},
       {"End of Track beyond the declared length",
        concat({header(0, 1), chunkDeclaring("MTrk", 0, endOfTrack())}),
-       errorAt(18, kEndOfTrackMissing), false},
+       line(texts().endOfTrackMissing, 18, texts().metaEvents.endOfTrack), false},
   });
 }
 
@@ -157,7 +135,7 @@ TEST(Hostile, MillionUnknownMetaEvents) {
   const Bytes image = oneTrack(concat({repeat(hex("00 FF 21 00"), kEvents), endOfTrack()}));
   std::string expected;
   for (std::size_t i = 0; i < kEvents; ++i) {
-    expected += warningAt(static_cast<long>(25 + 4 * i), kUnknownMeta);
+    expected += line(texts().unknownMetaType, static_cast<long>(25 + 4 * i));
   }
   TempDir dir;
   const std::string path = dir.write("million.mid", image);
@@ -180,9 +158,9 @@ TEST(Hostile, HundredThousandTracks) {
   constexpr std::uint16_t kWrapped = kTracks % 65536;  // 34464
   expectAll({
       {"count modulo 65536", manyTracks(1, kWrapped, kTracks),
-       errorAt(10, trackCountWrong(kWrapped, kTracks)), false},
-      {"count 65535", manyTracks(2, 65535, kTracks), errorAt(10, trackCountWrong(65535, kTracks)),
-       false},
+       line(texts().trackCountWrong, 10, kWrapped, kTracks), false},
+      {"count 65535", manyTracks(2, 65535, kTracks),
+       line(texts().trackCountWrong, 10, 65535, kTracks), false},
       {"65535 tracks, the most a header can declare", manyTracks(1, 65535, 65535), "", true},
   });
 }
@@ -204,7 +182,7 @@ bool underRunnerOrSanitizer() {
 // only, so the free heap is handed back first.
 long peakResidentBytes(const std::string& path) {
   const char* binary = std::getenv("QUELDER_BINARY");
-  const std::string program = binary != nullptr && *binary != '\0' ? binary : QUELDER_BINARY;
+  const std::string program = binary != nullptr && *binary != '\0' ? binary : builtBinary();
   malloc_trim(0);
   const pid_t pid = fork();
   if (pid == 0) {

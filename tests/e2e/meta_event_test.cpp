@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Meta-event framing: type, length, fixed lengths, data that runs out,
 // unrecognised types, End of Track and the end of running status.
 //
@@ -22,60 +23,26 @@ Bytes fileEndingIn(const Bytes& data) {
   return concat({header(0, 1), chunkDeclaring("MTrk", 0x1000, data)});
 }
 
-std::string lengthMustBe(long offset, int bytes, const std::string& name) {
-  return errorAt(offset,
-                 name + "のデータ長は、" + std::to_string(bytes) + "バイトでなければなりません。");
-}
-
-std::string dataShort(long offset, long declared) {
-  return errorAt(offset, "メタイベントのデータ長が、指定の長さ(" + std::to_string(declared) +
-                             ")と異なります。");
-}
-
-std::string unknownType(long offset) { return warningAt(offset, "メタイベントの種類が不明です。"); }
-
-std::string typeMissing(long offset) {
-  return errorAt(offset, "メタイベントの形式を取得できません。");
-}
-
-std::string lengthUnreadable(long offset) {
-  return errorAt(offset, "メタイベントのデータ長を取得できません。");
-}
-
-std::string statusOmitted(long offset) {
-  return errorAt(offset,
-                 "ランニングステータスが無効になっているので、MIDIイベントのステータスバイトを省略"
-                 "できません。");
-}
-
-std::string trackLengthWrong(long offset, long declared) {
-  return errorAt(
-      offset, "トラックのデータ長が、指定の長さ(" + std::to_string(declared) + ")と異なります。");
-}
-
-std::string endOfTrackMissing(long offset) {
-  return errorAt(offset, "トラックの最後に、トラック終端メタイベントが存在しません。");
-}
-
 TEST(MetaEventFraming, TypeAndLengthThatCannotBeRead) {
   expectCases({
-      {"file ends after FF", fileEndingIn(hex("00 FF")), typeMissing(23), false},
+      {"file ends after FF", fileEndingIn(hex("00 FF")), line(texts().metaTypeMissing, 23), false},
       {"file ends after FF of a later event", fileEndingIn(hex("00 FF 01 00 05 FF")),
-       typeMissing(27), false},
-      {"file ends after the type", fileEndingIn(hex("00 FF 01")), lengthUnreadable(24), false},
-      {"file ends after the End of Track type", fileEndingIn(hex("00 FF 2F")), lengthUnreadable(24),
-       false},
-      {"file ends inside the length", fileEndingIn(hex("00 FF 01 81")), lengthUnreadable(25),
-       false},
+       line(texts().metaTypeMissing, 27), false},
+      {"file ends after the type", fileEndingIn(hex("00 FF 01")),
+       line(texts().metaLengthUnreadable, 24), false},
+      {"file ends after the End of Track type", fileEndingIn(hex("00 FF 2F")),
+       line(texts().metaLengthUnreadable, 24), false},
+      {"file ends inside the length", fileEndingIn(hex("00 FF 01 81")),
+       line(texts().metaLengthUnreadable, 25), false},
       {"file ends after four continued length bytes", fileEndingIn(hex("00 FF 01 81 82 83 84")),
-       lengthUnreadable(28), false},
+       line(texts().metaLengthUnreadable, 28), false},
       // A fifth byte is read, and its offset shown, before the quantity is refused.
       {"four continued length bytes", oneTrack(hex("00 FF 01 81 82 83 84 05 00 FF 2F 00")),
-       lengthUnreadable(29), false},
+       line(texts().metaLengthUnreadable, 29), false},
       {"four continued length bytes of End of Track", oneTrack(hex("00 FF 2F 80 80 80 80 00")),
-       lengthUnreadable(29), false},
+       line(texts().metaLengthUnreadable, 29), false},
       {"four continued length bytes of an unknown type", oneTrack(hex("00 FF 21 FF FF FF FF 7F")),
-       lengthUnreadable(29), false},
+       line(texts().metaLengthUnreadable, 29), false},
   });
 }
 
@@ -84,41 +51,42 @@ TEST(MetaEventFraming, TypeAndLengthThatCannotBeRead) {
 TEST(MetaEventFraming, FixedLengths) {
   expectCases({
       {"End of Track of length 1", oneTrack(hex("00 FF 2F 01 00")),
-       lengthMustBe(25, 0, "トラック終端"), false},
+       line(texts().metaLengthMustBe[0], 25, texts().metaEvents.endOfTrack), false},
       {"End of Track of length 1 beyond the file", fileEndingIn(hex("00 FF 2F 01")),
-       lengthMustBe(25, 0, "トラック終端"), false},
+       line(texts().metaLengthMustBe[0], 25, texts().metaEvents.endOfTrack), false},
       {"Channel Prefix of length 0", oneTrack(hex("00 FF 20 00 00 FF 2F 00")),
-       lengthMustBe(25, 1, "チャンネルプリフィックス"), false},
+       line(texts().metaLengthMustBe[1], 25, texts().metaEvents.channelPrefix), false},
       {"Channel Prefix of length 2", oneTrack(hex("00 FF 20 02 00 00 00 FF 2F 00")),
-       lengthMustBe(25, 1, "チャンネルプリフィックス"), false},
+       line(texts().metaLengthMustBe[1], 25, texts().metaEvents.channelPrefix), false},
       {"Sequence Number of length 0", oneTrack(hex("00 FF 00 00 00 FF 2F 00")),
-       lengthMustBe(25, 2, "シーケンス番号"), false},
+       line(texts().metaLengthMustBe[2], 25, texts().metaEvents.sequenceNumber), false},
       {"Sequence Number of length 1", oneTrack(hex("00 FF 00 01 00 00 FF 2F 00")),
-       lengthMustBe(25, 2, "シーケンス番号"), false},
+       line(texts().metaLengthMustBe[2], 25, texts().metaEvents.sequenceNumber), false},
       {"Key Signature of length 3", oneTrack(hex("00 FF 59 03 00 00 00 00 FF 2F 00")),
-       lengthMustBe(25, 2, "調"), false},
+       line(texts().metaLengthMustBe[2], 25, texts().metaEvents.keySignature), false},
       // Bad values too: the length is tested before them.
       {"Key Signature of length 3 with bad values",
-       oneTrack(hex("00 FF 59 03 08 05 00 00 FF 2F 00")), lengthMustBe(25, 2, "調"), false},
+       oneTrack(hex("00 FF 59 03 08 05 00 00 FF 2F 00")),
+       line(texts().metaLengthMustBe[2], 25, texts().metaEvents.keySignature), false},
       {"Tempo of length 2", oneTrack(hex("00 FF 51 02 07 A1 00 FF 2F 00")),
-       lengthMustBe(25, 3, "テンポ"), false},
+       line(texts().metaLengthMustBe[3], 25, texts().metaEvents.tempo), false},
       {"Tempo of length 4", oneTrack(hex("00 FF 51 04 07 A1 20 00 00 FF 2F 00")),
-       lengthMustBe(25, 3, "テンポ"), false},
+       line(texts().metaLengthMustBe[3], 25, texts().metaEvents.tempo), false},
       {"Time Signature of length 3", oneTrack(hex("00 FF 58 03 04 02 18 00 FF 2F 00")),
-       lengthMustBe(25, 4, "拍子"), false},
+       line(texts().metaLengthMustBe[4], 25, texts().metaEvents.timeSignature), false},
       {"Time Signature of length 5", oneTrack(hex("00 FF 58 05 04 02 18 08 00 00 FF 2F 00")),
-       lengthMustBe(25, 4, "拍子"), false},
+       line(texts().metaLengthMustBe[4], 25, texts().metaEvents.timeSignature), false},
       {"SMPTE Offset of length 4", oneTrack(hex("00 FF 54 04 00 00 00 00 00 FF 2F 00")),
-       lengthMustBe(25, 5, "SMPTEオフセット"), false},
+       line(texts().metaLengthMustBe[5], 25, texts().metaEvents.smpteOffset), false},
       {"SMPTE Offset of length 6", oneTrack(hex("00 FF 54 06 00 00 00 00 00 00 00 FF 2F 00")),
-       lengthMustBe(25, 5, "SMPTEオフセット"), false},
+       line(texts().metaLengthMustBe[5], 25, texts().metaEvents.smpteOffset), false},
       // Data that would run past the end of the file is never looked for.
       {"Tempo of length 127, file ends after the length", fileEndingIn(hex("00 FF 51 7F")),
-       lengthMustBe(25, 3, "テンポ"), false},
+       line(texts().metaLengthMustBe[3], 25, texts().metaEvents.tempo), false},
       {"Time Signature of the largest length", fileEndingIn(hex("00 FF 58 FF FF FF 7F 04")),
-       lengthMustBe(28, 4, "拍子"), false},
+       line(texts().metaLengthMustBe[4], 28, texts().metaEvents.timeSignature), false},
       {"SMPTE Offset of a two-byte length 4", fileEndingIn(hex("00 FF 54 80 04")),
-       lengthMustBe(26, 5, "SMPTEオフセット"), false},
+       line(texts().metaLengthMustBe[5], 26, texts().metaEvents.smpteOffset), false},
       // The shortest form is not required: 0x80 0x03 is a length of 3.
       {"Tempo of a redundant two-byte length 3",
        oneTrack(hex("00 FF 51 80 03 07 A1 20 00 FF 2F 00")), "", true},
@@ -127,32 +95,33 @@ TEST(MetaEventFraming, FixedLengths) {
 
 TEST(MetaEventFraming, RecognisedDataRunningPastTheEndOfTheFile) {
   expectCases({
-      {"Text short by three bytes", fileEndingIn(hex("00 FF 01 05 41 42")), dataShort(26, 5),
-       false},
-      {"Text, file ends after the length", fileEndingIn(hex("00 FF 01 05")), dataShort(25, 5),
-       false},
+      {"Text short by three bytes", fileEndingIn(hex("00 FF 01 05 41 42")),
+       line(texts().metaDataLengthWrong, 26, 5), false},
+      {"Text, file ends after the length", fileEndingIn(hex("00 FF 01 05")),
+       line(texts().metaDataLengthWrong, 25, 5), false},
       {"Sequencer-Specific with a two-byte length", fileEndingIn(hex("00 FF 7F 81 00 41")),
-       dataShort(27, 128), false},
-      {"Sequence Number short by one byte", fileEndingIn(hex("00 FF 00 02 00")), dataShort(26, 2),
-       false},
-      {"Tempo, file ends after the length", fileEndingIn(hex("00 FF 51 03")), dataShort(25, 3),
-       false},
+       line(texts().metaDataLengthWrong, 27, 128), false},
+      {"Sequence Number short by one byte", fileEndingIn(hex("00 FF 00 02 00")),
+       line(texts().metaDataLengthWrong, 26, 2), false},
+      {"Tempo, file ends after the length", fileEndingIn(hex("00 FF 51 03")),
+       line(texts().metaDataLengthWrong, 25, 3), false},
       {"SMPTE Offset short by one byte", fileEndingIn(hex("00 FF 54 05 60 00 00 00")),
-       dataShort(26, 5), false},
+       line(texts().metaDataLengthWrong, 26, 5), false},
       // A short read comes before any content rule.
       {"short Key Signature whose first byte is out of range", fileEndingIn(hex("00 FF 59 02 08")),
-       dataShort(26, 2), false},
-      {"short Copyright without (C)", fileEndingIn(hex("00 FF 02 05 41")), dataShort(26, 5), false},
+       line(texts().metaDataLengthWrong, 26, 2), false},
+      {"short Copyright without (C)", fileEndingIn(hex("00 FF 02 05 41")),
+       line(texts().metaDataLengthWrong, 26, 5), false},
       {"largest length in a small file", fileEndingIn(hex("00 FF 01 FF FF FF 7F 41 42")),
-       dataShort(29, 268435455), false},
+       line(texts().metaDataLengthWrong, 29, 268435455), false},
       {"largest length, file ends after it", fileEndingIn(hex("00 FF 03 FF FF FF 7F")),
-       dataShort(28, 268435455), false},
+       line(texts().metaDataLengthWrong, 28, 268435455), false},
       // The file's end decides, not the track's: the data is read beyond the
       // track, and the overrun shows when the next event is due.
       {"Text beyond the track's end",
        concat({header(0, 1),
                chunkDeclaring("MTrk", 6, hex("00 FF 01 05 41 42 43 44 45 00 FF 2F 00"))}),
-       endOfTrackMissing(26), false},
+       line(texts().endOfTrackMissing, 26, texts().metaEvents.endOfTrack), false},
   });
 }
 
@@ -174,44 +143,54 @@ TEST(MetaEventFraming, UnrecognisedTypesWarnAndAreSkipped) {
                            "55", "57", "5A", "7E", "80", "A0", "F0", "F7", "FE", "FF"}) {
     cases.push_back({std::string("type ") + type,
                      oneTrack(hex(std::string("00 FF ") + type + " 01 00 00 FF 2F 00")),
-                     unknownType(25), true});
+                     line(texts().unknownMetaType, 25), true});
   }
   expectCases(cases);
   expectCases({
-      {"length 0", oneTrack(hex("00 FF 21 00 00 FF 2F 00")), unknownType(25), true},
+      {"length 0", oneTrack(hex("00 FF 21 00 00 FF 2F 00")), line(texts().unknownMetaType, 25),
+       true},
       // The skipped data holds an End of Track and a status byte: neither is seen.
       {"data that looks like events", oneTrack(hex("00 FF 60 06 00 FF 2F 00 F8 FF 00 FF 2F 00")),
-       unknownType(25), true},
+       line(texts().unknownMetaType, 25), true},
       {"two-byte length: the last length byte",
-       oneTrack(concat({hex("00 FF 21 81 00"), Bytes(128, 0x55), endOfTrack()})), unknownType(26),
-       true},
+       oneTrack(concat({hex("00 FF 21 81 00"), Bytes(128, 0x55), endOfTrack()})),
+       line(texts().unknownMetaType, 26), true},
       {"several, each warned about",
        oneTrack(hex("00 FF 08 02 41 42 10 FF 09 01 43 00 FF 80 00 00 FF 2F 00")),
-       unknownType(25) + unknownType(31) + unknownType(36), true},
+       line(texts().unknownMetaType, 25) + line(texts().unknownMetaType, 31) +
+           line(texts().unknownMetaType, 36),
+       true},
       // Warnings end nothing: an error later still counts.
       {"warning then an error", oneTrack(hex("00 FF 21 00 00 FF 51 02 00 00 00 FF 2F 00")),
-       unknownType(25) + lengthMustBe(29, 3, "テンポ"), false},
+       line(texts().unknownMetaType, 25) +
+           line(texts().metaLengthMustBe[3], 29, texts().metaEvents.tempo),
+       false},
       // From the header's declared length: 00 FF 21 01 00 00 FF 2F 00.
-      {"header example", oneTrack(hex("00 FF 21 01 00 00 FF 2F 00")), unknownType(25), true},
+      {"header example", oneTrack(hex("00 FF 21 01 00 00 FF 2F 00")),
+       line(texts().unknownMetaType, 25), true},
   });
 }
 
 TEST(MetaEventFraming, UnrecognisedDataRunningPastTheEndOfTheFile) {
   expectCases({
       {"short by three bytes", fileEndingIn(hex("00 FF 21 05 41 42")),
-       unknownType(25) + dataShort(26, 5), false},
+       line(texts().unknownMetaType, 25) + line(texts().metaDataLengthWrong, 26, 5), false},
       {"file ends after the length", fileEndingIn(hex("00 FF 21 05")),
-       unknownType(25) + dataShort(25, 5), false},
-      {"type 0x09", fileEndingIn(hex("00 FF 09 02 41")), unknownType(25) + dataShort(26, 2), false},
-      {"type 0xFF", fileEndingIn(hex("00 FF FF 03")), unknownType(25) + dataShort(25, 3), false},
+       line(texts().unknownMetaType, 25) + line(texts().metaDataLengthWrong, 25, 5), false},
+      {"type 0x09", fileEndingIn(hex("00 FF 09 02 41")),
+       line(texts().unknownMetaType, 25) + line(texts().metaDataLengthWrong, 26, 2), false},
+      {"type 0xFF", fileEndingIn(hex("00 FF FF 03")),
+       line(texts().unknownMetaType, 25) + line(texts().metaDataLengthWrong, 25, 3), false},
       {"largest length in a small file", fileEndingIn(hex("00 FF 21 FF FF FF 7F 41 42")),
-       unknownType(28) + dataShort(29, 268435455), false},
+       line(texts().unknownMetaType, 28) + line(texts().metaDataLengthWrong, 29, 268435455), false},
       {"largest length, file ends after it", fileEndingIn(hex("00 FF 80 FF FF FF 7F")),
-       unknownType(28) + dataShort(28, 268435455), false},
+       line(texts().unknownMetaType, 28) + line(texts().metaDataLengthWrong, 28, 268435455), false},
       {"skipped beyond the track's end",
        concat({header(0, 1),
                chunkDeclaring("MTrk", 6, hex("00 FF 21 05 41 42 43 44 45 00 FF 2F 00"))}),
-       unknownType(25) + endOfTrackMissing(26), false},
+       line(texts().unknownMetaType, 25) +
+           line(texts().endOfTrackMissing, 26, texts().metaEvents.endOfTrack),
+       false},
   });
 }
 
@@ -223,24 +202,25 @@ TEST(MetaEventFraming, EndOfTrackOffsetInTheTrackLengthError) {
       {"exact length", oneTrack(eot), "", true},
       {"one byte left after it",
        concat({header(0, 1), chunkDeclaring("MTrk", 5, concat({eot, hex("00")}))}),
-       trackLengthWrong(26, 5), false},
+       line(texts().trackLengthWrong, 26, 5), false},
       {"declared longer than the file", concat({header(0, 1), chunkDeclaring("MTrk", 6, eot)}),
-       trackLengthWrong(25, 6), false},
+       line(texts().trackLengthWrong, 25, 6), false},
       {"declared one byte short, event ends the file",
-       concat({header(0, 1), chunkDeclaring("MTrk", 3, eot)}), trackLengthWrong(25, 3), false},
+       concat({header(0, 1), chunkDeclaring("MTrk", 3, eot)}),
+       line(texts().trackLengthWrong, 25, 3), false},
       {"declared one byte short, another track follows",
-       concat({header(1, 2), chunkDeclaring("MTrk", 3, eot), track(eot)}), trackLengthWrong(26, 3),
-       false},
+       concat({header(1, 2), chunkDeclaring("MTrk", 3, eot), track(eot)}),
+       line(texts().trackLengthWrong, 26, 3), false},
       {"after a Text, declared long, event ends the file",
        concat({header(0, 1), chunkDeclaring("MTrk", 11, hex("00 FF 01 01 41 00 FF 2F 00"))}),
-       trackLengthWrong(30, 11), false},
+       line(texts().trackLengthWrong, 30, 11), false},
       {"after a Text, declared short, another chunk follows",
        concat({header(0, 1), chunkDeclaring("MTrk", 8, hex("00 FF 01 01 41 00 FF 2F 00")),
                chunk("XYZW", {})}),
-       trackLengthWrong(31, 8), false},
+       line(texts().trackLengthWrong, 31, 8), false},
       {"largest declared length prints negative",
-       concat({header(0, 1), chunkDeclaring("MTrk", 0xFFFFFFF0u, eot)}), trackLengthWrong(25, -16),
-       false},
+       concat({header(0, 1), chunkDeclaring("MTrk", 0xFFFFFFF0u, eot)}),
+       line(texts().trackLengthWrong, 25, -16), false},
   });
 }
 
@@ -270,15 +250,15 @@ TEST(MetaEventFraming, EveryMetaEventCancelsRunningStatus) {
     const Bytes data = concat({hex("00 90 3C 40 00 FF"), body, hex("00 3C 00 00 FF 2F 00")});
     const long lengthByte = 28 + 1;  // single-byte lengths in this table
     const long deltaAfter = 28 + static_cast<long>(body.size());
-    cases.push_back(
-        {std::string("meta ") + meta.bytes, oneTrack(data),
-         (meta.recognised ? std::string() : unknownType(lengthByte)) + statusOmitted(deltaAfter),
-         false});
+    cases.push_back({std::string("meta ") + meta.bytes, oneTrack(data),
+                     (meta.recognised ? std::string() : line(texts().unknownMetaType, lengthByte)) +
+                         line(texts().statusOmitted, deltaAfter),
+                     false});
   }
   // The last meta event before the data byte is the one that counts.
   cases.push_back({"two meta events",
                    oneTrack(hex("00 90 3C 40 00 FF 01 00 00 FF 21 00 00 3C 00 00 FF 2F 00")),
-                   unknownType(33) + statusOmitted(34), false});
+                   line(texts().unknownMetaType, 33) + line(texts().statusOmitted, 34), false});
   // A fresh status byte after the meta event is fine.
   cases.push_back({"status byte given again",
                    oneTrack(hex("00 90 3C 40 00 FF 01 00 00 90 3C 00 00 FF 2F 00")), "", true});

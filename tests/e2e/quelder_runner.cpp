@@ -1,20 +1,22 @@
+// SPDX-License-Identifier: MIT
 #include "e2e/quelder_runner.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-
-#include <gtest/gtest.h>
 
 extern char** environ;
 
@@ -30,7 +32,7 @@ std::vector<std::string> commandLine(const std::vector<std::string>& args) {
   // The runner may carry its own arguments ("valgrind -q --error-exitcode=1").
   std::istringstream runner(environmentOr("QUELDER_RUNNER", ""));
   for (std::string word; runner >> word;) command.push_back(word);
-  command.push_back(environmentOr("QUELDER_BINARY", QUELDER_BINARY));
+  command.push_back(environmentOr("QUELDER_BINARY", builtBinary()));
   command.insert(command.end(), args.begin(), args.end());
   return command;
 }
@@ -114,7 +116,7 @@ void dumpCase(const std::vector<std::string>& args, const RunResult& run) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (!readWhole(args[i], &images[i])) return;
   }
-  static int count = 0;
+  static std::atomic<int> count = 0;  // runs may come from several threads
   const std::filesystem::path caseDir =
       std::filesystem::path(dir) / (std::to_string(getpid()) + "-" + std::to_string(count++));
   std::filesystem::create_directories(caseDir);
@@ -214,8 +216,7 @@ std::string runQuelderMerged(const std::vector<std::string>& args) {
 }
 
 TempDir::TempDir() {
-  std::string pattern =
-      (std::filesystem::temp_directory_path() / "quelder-test-XXXXXX").string();
+  std::string pattern = (std::filesystem::temp_directory_path() / "quelder-test-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) std::abort();
   path_ = pattern;
 }
@@ -234,29 +235,28 @@ std::string TempDir::write(const std::string& name, const Bytes& bytes) const {
   return file;
 }
 
-std::string lineEnd() {
-  return environmentOr("QUELDER_EXPECT_CRLF", "0") == "1" ? "\r\n" : "\n";
+std::string lineEnd() { return environmentOr("QUELDER_EXPECT_CRLF", "0") == "1" ? "\r\n" : "\n"; }
+
+std::string formatLines(const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  std::va_list again;
+  va_copy(again, args);
+  const int length = std::vsnprintf(nullptr, 0, format, args);
+  std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+  std::vsnprintf(text.data(), text.size() + 1, format, again);
+  va_end(again);
+  va_end(args);
+  std::string lines;
+  for (const char c : text) lines += c == '\n' ? lineEnd() : std::string(1, c);
+  return lines;
 }
 
-std::string progressLine(const std::string& name) {
-  return name + "が、SMF規格1.0に適合しているかを検証します:" + lineEnd();
-}
+std::string progressLine(const std::string& name) { return line(texts().progress, name.c_str()); }
 
 std::string verdictLine(const std::string& name, bool conforms) {
-  return "検証結果: " + name +
-         (conforms ? "は、SMF規格1.0に適合しています。" : "は、SMF規格1.0に適合していません。") +
-         lineEnd();
+  return line(conforms ? texts().conforms : texts().doesNotConform, name.c_str());
 }
-
-std::string errorAt(long offset, const std::string& message) {
-  return "エラー(" + std::to_string(offset) + "): " + message + lineEnd();
-}
-
-std::string warningAt(long offset, const std::string& message) {
-  return "警告(" + std::to_string(offset) + "): " + message + lineEnd();
-}
-
-std::string fileError(const std::string& message) { return "エラー: " + message + lineEnd(); }
 
 void expectCheck(const Bytes& image, const std::string& diagnostics, bool conforms,
                  const std::string& name) {

@@ -1,13 +1,18 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <string>
+#include <type_traits>
 #include <vector>
 
+#include "app/texts.h"
 #include "e2e/smf_builder.h"
+#include "e2e/variant.h"
 
 // Runs the real quelder binary and captures what it prints.
 //
-// QUELDER_BINARY (environment) overrides the binary built beside the tests,
+// QUELDER_BINARY (environment) overrides the variant's binary built beside the
+// tests,
 // QUELDER_RUNNER names a program, with its arguments split at spaces, to run
 // it with (Wine, valgrind), and
 // QUELDER_EXPECT_CRLF=1 says that its lines end in CR LF, and
@@ -21,8 +26,8 @@
 // retry prints a "[WINE RETRY]" line into the test log.
 
 struct RunResult {
-  std::string out;  // standard output
-  std::string err;  // standard error
+  std::string out;      // standard output
+  std::string err;      // standard error
   int exitStatus = -1;  // -1 when it did not exit normally
 };
 
@@ -46,14 +51,17 @@ class TempDir {
   std::string path_;
 };
 
-// Expected text. Messages are given without their "エラー(%d): " prefix and
-// line feed; the helpers add both, with the line ending in force.
+// Expected text, rendered through the catalogue of the program under test
+// (e2e/variant.h): the bytes it prints for one text with these arguments,
+// every line feed written as the line ending in force.
+std::string formatLines(const char* format, ...);
+template <typename... Args>
+std::string line(const Format<Args...>& format, std::type_identity_t<Args>... args) {
+  return formatLines(format.text, args...);
+}
 std::string lineEnd();
 std::string progressLine(const std::string& name);
 std::string verdictLine(const std::string& name, bool conforms);
-std::string errorAt(long offset, const std::string& message);
-std::string warningAt(long offset, const std::string& message);
-std::string fileError(const std::string& message);
 
 // Checks one image as a file named name and expects exactly these
 // diagnostics and verdict, and exit status 0.

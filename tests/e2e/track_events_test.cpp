@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The events of a track chunk: the track bound, delta times, running status,
 // channel messages, SysEx messages and the status bytes a track may not hold.
 //
@@ -33,79 +34,34 @@ std::string twoDigitHex(unsigned value) {
   return digits;
 }
 
-std::string endOfTrackMissing(long offset) {
-  return errorAt(offset, "トラックの最後に、トラック終端メタイベントが存在しません。");
-}
-
-std::string deltaTimeInvalid(long offset) { return errorAt(offset, "デルタタイムが不正です。"); }
-
-std::string eventMissing(long offset) {
-  return errorAt(offset, "デルタタイムが存在するのに、イベントが存在しません。");
-}
-
-std::string statusOmitted(long offset) {
-  return errorAt(offset,
-                 "ランニングステータスが無効になっているので、MIDIイベントのステータスバイトを省略"
-                 "できません。");
-}
-
-std::string dataLengthMustBe(long offset, int bytes, const std::string& name) {
-  return errorAt(offset, name + "のステータスバイトを除いたデータ長は、" + std::to_string(bytes) +
-                             "バイトでなければなりません。");
-}
-
-std::string sysExLengthUnreadable(long offset) {
-  return errorAt(offset, "SysExメッセージのデータ長を、取得できません。");
-}
-
-std::string sysExLengthWrong(long offset, long declared) {
-  return errorAt(offset, "SysExメッセージのデータ長が、指定の長さ(" + std::to_string(declared) +
-                             ")と異なります。");
-}
-
-std::string sysExUnterminated(long offset) {
-  return errorAt(offset, "F0ステータスのSysExメッセージは、F7で終了しなければなりません。");
-}
-
-std::string invalidEvent(long offset, unsigned status) {
-  return errorAt(offset, "不正なイベント(" + twoDigitHex(status) + ")です。");
-}
-
-std::string notAtTrackStart(long offset) {
-  return errorAt(offset,
-                 "シーケンス番号メタイベントは、トラックの冒頭、任意の0でないデルタタイムの前で、"
-                 "かつ、任意の送信可能なイベントの前に置かなければなりません。");
-}
-
-std::string unknownMetaType(long offset) {
-  return warningAt(offset, "メタイベントの種類が不明です。");
-}
-
 // The bound is tested before each event, against the offset the latest read
 // or skip began at.
 TEST(TrackEvents, EndOfTrackMissing) {
   expectCases({
-      {"length 0", trackDeclaring(0, {}), endOfTrackMissing(18), false},
-      {"length 4, only a Note On", trackDeclaring(4, hex("00 90 3C 40")), endOfTrackMissing(24),
-       false},
-      {"Note On overruns the track by one byte",
-       trackDeclaring(3, hex("00 90 3C 40 00 FF 2F 00")), endOfTrackMissing(24), false},
-      {"after a Program Change", trackDeclaring(3, hex("00 C0 05")), endOfTrackMissing(24), false},
+      {"length 0", trackDeclaring(0, {}),
+       line(texts().endOfTrackMissing, 18, texts().metaEvents.endOfTrack), false},
+      {"length 4, only a Note On", trackDeclaring(4, hex("00 90 3C 40")),
+       line(texts().endOfTrackMissing, 24, texts().metaEvents.endOfTrack), false},
+      {"Note On overruns the track by one byte", trackDeclaring(3, hex("00 90 3C 40 00 FF 2F 00")),
+       line(texts().endOfTrackMissing, 24, texts().metaEvents.endOfTrack), false},
+      {"after a Program Change", trackDeclaring(3, hex("00 C0 05")),
+       line(texts().endOfTrackMissing, 24, texts().metaEvents.endOfTrack), false},
       {"after a message under running status", trackDeclaring(7, hex("00 90 3C 40 00 3C 00")),
-       endOfTrackMissing(27), false},
-      {"after a SysEx", trackDeclaring(4, hex("00 F0 01 F7")), endOfTrackMissing(25), false},
+       line(texts().endOfTrackMissing, 27, texts().metaEvents.endOfTrack), false},
+      {"after a SysEx", trackDeclaring(4, hex("00 F0 01 F7")),
+       line(texts().endOfTrackMissing, 25, texts().metaEvents.endOfTrack), false},
       {"SysEx overruns the track", trackDeclaring(4, hex("00 F0 03 01 02 F7 00 FF 2F 00")),
-       endOfTrackMissing(25), false},
+       line(texts().endOfTrackMissing, 25, texts().metaEvents.endOfTrack), false},
       // The empty read of the data finds nothing left, so the length byte stays.
       {"after an empty F7 SysEx that ends the file", trackDeclaring(3, hex("00 F7 00")),
-       endOfTrackMissing(24), false},
+       line(texts().endOfTrackMissing, 24, texts().metaEvents.endOfTrack), false},
       {"after an empty F7 SysEx with more after it", trackDeclaring(3, hex("00 F7 00 00 FF 2F 00")),
-       endOfTrackMissing(25), false},
-      {"after a meta event", trackDeclaring(5, hex("00 FF 01 01 41")), endOfTrackMissing(26),
-       false},
-      {"second track empty", concat({header(1, 2), track(endOfTrack()),
-                                     chunkDeclaring("MTrk", 0, {})}),
-       endOfTrackMissing(30), false},
+       line(texts().endOfTrackMissing, 25, texts().metaEvents.endOfTrack), false},
+      {"after a meta event", trackDeclaring(5, hex("00 FF 01 01 41")),
+       line(texts().endOfTrackMissing, 26, texts().metaEvents.endOfTrack), false},
+      {"second track empty",
+       concat({header(1, 2), track(endOfTrack()), chunkDeclaring("MTrk", 0, {})}),
+       line(texts().endOfTrackMissing, 30, texts().metaEvents.endOfTrack), false},
   });
 }
 
@@ -116,76 +72,80 @@ TEST(TrackEvents, DeltaTime) {
       {"two-byte delta before a channel message", oneTrack(hex("81 00 C0 05 00 FF 2F 00")), "",
        true},
       {"five bytes 81 82 83 84 05", oneTrack(hex("81 82 83 84 05 00 FF 2F 00")),
-       deltaTimeInvalid(26), false},
+       line(texts().deltaTimeInvalid, 26), false},
       {"five bytes FF FF FF FF 7F", oneTrack(hex("FF FF FF FF 7F FF 2F 00")),
-       deltaTimeInvalid(26), false},
+       line(texts().deltaTimeInvalid, 26), false},
       {"five bytes in the second event", oneTrack(hex("00 90 3C 40 80 80 80 80 00 FF 2F 00")),
-       deltaTimeInvalid(30), false},
+       line(texts().deltaTimeInvalid, 30), false},
       // The data ends inside the quantity: its last byte in the file.
-      {"file ends after 81", fileEndingIn(hex("81")), deltaTimeInvalid(22), false},
-      {"file ends after 81 82 83", fileEndingIn(hex("81 82 83")), deltaTimeInvalid(24), false},
-      {"file ends after 81 82 83 84", fileEndingIn(hex("81 82 83 84")), deltaTimeInvalid(25),
-       false},
+      {"file ends after 81", fileEndingIn(hex("81")), line(texts().deltaTimeInvalid, 22), false},
+      {"file ends after 81 82 83", fileEndingIn(hex("81 82 83")),
+       line(texts().deltaTimeInvalid, 24), false},
+      {"file ends after 81 82 83 84", fileEndingIn(hex("81 82 83 84")),
+       line(texts().deltaTimeInvalid, 25), false},
       {"file ends inside the second delta time", fileEndingIn(hex("00 90 3C 40 81 82")),
-       deltaTimeInvalid(27), false},
+       line(texts().deltaTimeInvalid, 27), false},
       // Not one byte of it: the latest read or skip before it.
-      {"file ends where the first delta time should be", fileEndingIn({}), deltaTimeInvalid(18),
-       false},
-      {"file ends after a Note On", fileEndingIn(hex("00 90 3C 40")), deltaTimeInvalid(24),
-       false},
-      {"file ends after a Program Change", fileEndingIn(hex("00 C0 05")), deltaTimeInvalid(24),
-       false},
-      {"file ends after a SysEx", fileEndingIn(hex("00 F0 01 F7")), deltaTimeInvalid(25), false},
-      {"file ends after a meta event", fileEndingIn(hex("00 FF 01 01 41")), deltaTimeInvalid(26),
-       false},
+      {"file ends where the first delta time should be", fileEndingIn({}),
+       line(texts().deltaTimeInvalid, 18), false},
+      {"file ends after a Note On", fileEndingIn(hex("00 90 3C 40")),
+       line(texts().deltaTimeInvalid, 24), false},
+      {"file ends after a Program Change", fileEndingIn(hex("00 C0 05")),
+       line(texts().deltaTimeInvalid, 24), false},
+      {"file ends after a SysEx", fileEndingIn(hex("00 F0 01 F7")),
+       line(texts().deltaTimeInvalid, 25), false},
+      {"file ends after a meta event", fileEndingIn(hex("00 FF 01 01 41")),
+       line(texts().deltaTimeInvalid, 26), false},
   });
 }
 
 TEST(TrackEvents, DeltaTimeWithoutEvent) {
   expectCases({
-      {"file ends after 00", fileEndingIn(hex("00")), eventMissing(22), false},
-      {"file ends after FF 7F", fileEndingIn(hex("FF 7F")), eventMissing(23), false},
+      {"file ends after 00", fileEndingIn(hex("00")), line(texts().eventMissing, 22), false},
+      {"file ends after FF 7F", fileEndingIn(hex("FF 7F")), line(texts().eventMissing, 23), false},
       {"file ends after the second delta time", fileEndingIn(hex("00 90 3C 40 83 60")),
-       eventMissing(27), false},
-      {"under running status", fileEndingIn(hex("00 90 3C 40 00")), eventMissing(26), false},
+       line(texts().eventMissing, 27), false},
+      {"under running status", fileEndingIn(hex("00 90 3C 40 00")), line(texts().eventMissing, 26),
+       false},
   });
 }
 
 TEST(TrackEvents, RunningStatus) {
   expectCases({
-      {"kept for a second Note On", oneTrack(hex("00 90 3C 40 00 3C 00 00 FF 2F 00")), "", true},
       {"kept across several messages and long delta times",
        oneTrack(hex("00 90 3C 40 60 3E 40 81 00 3C 00 00 3E 00 00 FF 2F 00")), "", true},
-      {"kept for a one-byte message", oneTrack(hex("00 C0 05 00 06 00 07 00 FF 2F 00")), "",
-       true},
+      {"kept for a one-byte message", oneTrack(hex("00 C0 05 00 06 00 07 00 FF 2F 00")), "", true},
       // Were the Note On still in force, 06 00 would be its data.
-      {"replaced by a one-byte status", oneTrack(hex("00 90 3C 40 00 C0 05 00 06 00 FF 2F 00")),
-       "", true},
+      {"replaced by a one-byte status", oneTrack(hex("00 90 3C 40 00 C0 05 00 06 00 FF 2F 00")), "",
+       true},
       {"replaced by a two-byte status", oneTrack(hex("00 C0 05 00 B0 07 64 00 0A 40 00 FF 2F 00")),
        "", true},
-      {"none at the start of the track", oneTrack(hex("00 3C 40 00 FF 2F 00")), statusOmitted(22),
-       false},
+      {"none at the start of the track", oneTrack(hex("00 3C 40 00 FF 2F 00")),
+       line(texts().statusOmitted, 22), false},
       {"none at the start, after a long delta time", oneTrack(hex("81 00 3C 40 00 FF 2F 00")),
-       statusOmitted(23), false},
-      {"cancelled by F0", oneTrack(hex("00 F0 01 F7 00 3C 40 00 FF 2F 00")), statusOmitted(26),
-       false},
+       line(texts().statusOmitted, 23), false},
+      {"cancelled by F0", oneTrack(hex("00 F0 01 F7 00 3C 40 00 FF 2F 00")),
+       line(texts().statusOmitted, 26), false},
       {"Note On, then cancelled by F0",
-       oneTrack(hex("00 90 3C 40 00 F0 01 F7 00 3C 40 00 FF 2F 00")), statusOmitted(30), false},
+       oneTrack(hex("00 90 3C 40 00 F0 01 F7 00 3C 40 00 FF 2F 00")),
+       line(texts().statusOmitted, 30), false},
       {"Note On, then cancelled by F7",
-       oneTrack(hex("00 90 3C 40 00 F7 01 05 00 3C 40 00 FF 2F 00")), statusOmitted(30), false},
+       oneTrack(hex("00 90 3C 40 00 F7 01 05 00 3C 40 00 FF 2F 00")),
+       line(texts().statusOmitted, 30), false},
       {"Note On, then cancelled by an empty F7",
-       oneTrack(hex("00 90 3C 40 00 F7 00 00 3C 40 00 FF 2F 00")), statusOmitted(29), false},
-      {"Note On, then cancelled by a meta event",
-       oneTrack(hex("00 90 3C 40 00 FF 01 01 41 00 3C 40 00 FF 2F 00")), statusOmitted(31),
+       oneTrack(hex("00 90 3C 40 00 F7 00 00 3C 40 00 FF 2F 00")), line(texts().statusOmitted, 29),
        false},
+      {"Note On, then cancelled by a meta event",
+       oneTrack(hex("00 90 3C 40 00 FF 01 01 41 00 3C 40 00 FF 2F 00")),
+       line(texts().statusOmitted, 31), false},
       {"Note On, then cancelled by an unknown meta event",
        oneTrack(hex("00 90 3C 40 00 FF 21 01 00 00 3C 40 00 FF 2F 00")),
-       unknownMetaType(29) + statusOmitted(31), false},
+       line(texts().unknownMetaType, 29) + line(texts().statusOmitted, 31), false},
       // The second track chunk's first delta time stands at 38.
       {"not carried into the next track",
        concat({header(1, 2), track(hex("00 90 3C 40 00 FF 2F 00")),
                track(hex("00 3C 40 00 FF 2F 00"))}),
-       statusOmitted(38), false},
+       line(texts().statusOmitted, 38), false},
   });
 }
 
@@ -194,52 +154,48 @@ TEST(TrackEvents, ChannelMessageLengths) {
   struct Kind {
     std::uint8_t status;
     int dataBytes;
-    std::string name;
+    const char* name;
   };
   const std::vector<Kind> kinds = {
-      {0x80, 2, "ノートオフ"},
-      {0x8F, 2, "ノートオフ"},
-      {0x90, 2, "ノートオン"},
-      {0x9F, 2, "ノートオン"},
-      {0xA0, 2, "ポリフォニックキープレッシャー"},
-      {0xAF, 2, "ポリフォニックキープレッシャー"},
-      {0xB0, 2, "コントロールチェンジ"},
-      {0xBF, 2, "コントロールチェンジ"},
-      {0xC0, 1, "プログラムチェンジ"},
-      {0xCF, 1, "プログラムチェンジ"},
-      {0xD0, 1, "チャンネルプレッシャー"},
-      {0xDF, 1, "チャンネルプレッシャー"},
-      {0xE0, 2, "ピッチベンド"},
-      {0xEF, 2, "ピッチベンド"},
+      {0x80, 2, texts().channelMessages[0]}, {0x8F, 2, texts().channelMessages[0]},
+      {0x90, 2, texts().channelMessages[1]}, {0x9F, 2, texts().channelMessages[1]},
+      {0xA0, 2, texts().channelMessages[2]}, {0xAF, 2, texts().channelMessages[2]},
+      {0xB0, 2, texts().channelMessages[3]}, {0xBF, 2, texts().channelMessages[3]},
+      {0xC0, 1, texts().channelMessages[4]}, {0xCF, 1, texts().channelMessages[4]},
+      {0xD0, 1, texts().channelMessages[5]}, {0xDF, 1, texts().channelMessages[5]},
+      {0xE0, 2, texts().channelMessages[6]}, {0xEF, 2, texts().channelMessages[6]},
   };
   std::vector<CheckCase> cases;
   for (const Kind& kind : kinds) {
     const std::string name = twoDigitHex(kind.status) + " ";
     const Bytes status{kind.status};
     const Bytes data = kind.dataBytes == 1 ? hex("05") : hex("3C 40");
-    cases.push_back({name + "with its data", oneTrack(concat({hex("00"), status, data, endOfTrack()})),
-                     "", true});
+    cases.push_back({name + "with its data",
+                     oneTrack(concat({hex("00"), status, data, endOfTrack()})), "", true});
     // Under running status its data alone follows the delta time.
     cases.push_back({name + "twice, the second under running status",
                      oneTrack(concat({hex("00"), status, data, hex("00"), data, endOfTrack()})), "",
                      true});
-    cases.push_back({name + "with data bytes that have the top bit set",
-                     oneTrack(concat({hex("00"), status, kind.dataBytes == 1 ? hex("FF") : hex("90 FF"),
-                                      endOfTrack()})),
-                     "", true});
-    cases.push_back({name + "and the file ends after the status", fileEndingIn(concat({hex("00"), status})),
-                     dataLengthMustBe(23, kind.dataBytes, kind.name), false});
+    cases.push_back(
+        {name + "with data bytes that have the top bit set",
+         oneTrack(concat(
+             {hex("00"), status, kind.dataBytes == 1 ? hex("FF") : hex("90 FF"), endOfTrack()})),
+         "", true});
+    cases.push_back(
+        {name + "and the file ends after the status", fileEndingIn(concat({hex("00"), status})),
+         line(kind.dataBytes == 1 ? texts().oneDataByte : texts().twoDataBytes, 23, kind.name),
+         false});
     if (kind.dataBytes == 2) {
       cases.push_back({name + "and the file ends after one data byte",
                        fileEndingIn(concat({hex("00"), status, hex("3C")})),
-                       dataLengthMustBe(24, 2, kind.name), false});
+                       line(texts().twoDataBytes, 24, kind.name), false});
       cases.push_back({name + "under running status, the file ends after one data byte",
                        fileEndingIn(concat({hex("00"), status, data, hex("00 3C")})),
-                       dataLengthMustBe(27, 2, kind.name), false});
+                       line(texts().twoDataBytes, 27, kind.name), false});
     }
   }
-  cases.push_back({"data bytes 90 90 after a Note On", oneTrack(hex("00 90 90 90 00 FF 2F 00")), "",
-                   true});
+  cases.push_back(
+      {"data bytes 90 90 after a Note On", oneTrack(hex("00 90 90 90 00 FF 2F 00")), "", true});
   cases.push_back({"data bytes F0 F7 after a Control Change",
                    oneTrack(hex("00 B0 F0 F7 00 FF 2F 00")), "", true});
   expectCases(cases);
@@ -257,39 +213,45 @@ TEST(TrackEvents, SysExMessages) {
       {"F7 with data not ending in F7", oneTrack(hex("00 F7 02 01 02 00 FF 2F 00")), "", true},
       {"F7 01 F0", oneTrack(hex("00 F7 01 F0 00 FF 2F 00")), "", true},
       {"F0 then F7 continuation", oneTrack(hex("00 F0 02 43 12 00 F7 02 34 F7 00 FF 2F 00")),
-       sysExUnterminated(25), false},
-      {"F0 02 43 12", oneTrack(hex("00 F0 02 43 12 00 FF 2F 00")), sysExUnterminated(25), false},
+       line(texts().sysExUnterminated, 25), false},
+      {"F0 02 43 12", oneTrack(hex("00 F0 02 43 12 00 FF 2F 00")),
+       line(texts().sysExUnterminated, 25), false},
       {"F0 with F7 not last", oneTrack(hex("00 F0 03 F7 01 02 00 FF 2F 00")),
-       sysExUnterminated(25), false},
+       line(texts().sysExUnterminated, 25), false},
       {"F0 of 300 bytes not ending in F7",
-       oneTrack(concat({hex("00 F0"), varLen(300), repeat(hex("F7"), 299), hex("00"), endOfTrack()})),
-       sysExUnterminated(26), false},
+       oneTrack(
+           concat({hex("00 F0"), varLen(300), repeat(hex("F7"), 299), hex("00"), endOfTrack()})),
+       line(texts().sysExUnterminated, 26), false},
       // Empty: the offset where its empty read of the data began.
-      {"F0 00 with more after it", oneTrack(hex("00 F0 00 00 FF 2F 00")), sysExUnterminated(25),
+      {"F0 00 with more after it", oneTrack(hex("00 F0 00 00 FF 2F 00")),
+       line(texts().sysExUnterminated, 25), false},
+      {"F0 00 ends the file", fileEndingIn(hex("00 F0 00")), line(texts().sysExUnterminated, 24),
        false},
-      {"F0 00 ends the file", fileEndingIn(hex("00 F0 00")), sysExUnterminated(24), false},
   });
 }
 
 TEST(TrackEvents, SysExCutShort) {
   expectCases({
-      {"F0, no length", fileEndingIn(hex("00 F0")), sysExLengthUnreadable(23), false},
-      {"F7, no length", fileEndingIn(hex("00 F7")), sysExLengthUnreadable(23), false},
-      {"F0, length cut after 81", fileEndingIn(hex("00 F0 81")), sysExLengthUnreadable(24), false},
-      {"F7, length cut after 81 82", fileEndingIn(hex("00 F7 81 82")), sysExLengthUnreadable(25),
-       false},
+      {"F0, no length", fileEndingIn(hex("00 F0")), line(texts().sysExLengthUnreadable, 23), false},
+      {"F7, no length", fileEndingIn(hex("00 F7")), line(texts().sysExLengthUnreadable, 23), false},
+      {"F0, length cut after 81", fileEndingIn(hex("00 F0 81")),
+       line(texts().sysExLengthUnreadable, 24), false},
+      {"F7, length cut after 81 82", fileEndingIn(hex("00 F7 81 82")),
+       line(texts().sysExLengthUnreadable, 25), false},
       {"F0, five-byte length", oneTrack(hex("00 F0 81 82 83 84 05 F7 00 FF 2F 00")),
-       sysExLengthUnreadable(28), false},
+       line(texts().sysExLengthUnreadable, 28), false},
       {"F7, five-byte length", oneTrack(hex("00 F7 FF FF FF FF 7F 00 FF 2F 00")),
-       sysExLengthUnreadable(28), false},
-      {"F0 05 01 02", fileEndingIn(hex("00 F0 05 01 02")), sysExLengthWrong(25, 5), false},
-      {"F7 03 01", fileEndingIn(hex("00 F7 03 01")), sysExLengthWrong(25, 3), false},
-      {"F0 05 and nothing after it", fileEndingIn(hex("00 F0 05")), sysExLengthWrong(24, 5),
+       line(texts().sysExLengthUnreadable, 28), false},
+      {"F0 05 01 02", fileEndingIn(hex("00 F0 05 01 02")), line(texts().sysExLengthWrong, 25, 5),
        false},
-      {"F0 of 300 with 10 bytes", fileEndingIn(concat({hex("00 F0"), varLen(300), repeat(hex("01"), 10)})),
-       sysExLengthWrong(26, 300), false},
+      {"F7 03 01", fileEndingIn(hex("00 F7 03 01")), line(texts().sysExLengthWrong, 25, 3), false},
+      {"F0 05 and nothing after it", fileEndingIn(hex("00 F0 05")),
+       line(texts().sysExLengthWrong, 24, 5), false},
+      {"F0 of 300 with 10 bytes",
+       fileEndingIn(concat({hex("00 F0"), varLen(300), repeat(hex("01"), 10)})),
+       line(texts().sysExLengthWrong, 26, 300), false},
       {"F0 of 300 and nothing after it", fileEndingIn(concat({hex("00 F0"), varLen(300)})),
-       sysExLengthWrong(25, 300), false},
+       line(texts().sysExLengthWrong, 25, 300), false},
   });
 }
 
@@ -298,14 +260,15 @@ TEST(TrackEvents, SysExDeclaringTheLargestLength) {
   const Bytes rest = concat({repeat(hex("01"), 300), hex("F7"), endOfTrack()});
   expectCases({
       {"F0 FF FF FF 7F", fileEndingIn(concat({hex("00 F0 FF FF FF 7F"), rest})),
-       sysExLengthWrong(28, 268435455), false},
+       line(texts().sysExLengthWrong, 28, 268435455), false},
       {"F7 FF FF FF 7F", fileEndingIn(concat({hex("00 F7 FF FF FF 7F"), rest})),
-       sysExLengthWrong(28, 268435455), false},
+       line(texts().sysExLengthWrong, 28, 268435455), false},
       {"F0 FF FF FF 7F and nothing after it", fileEndingIn(hex("00 F0 FF FF FF 7F")),
-       sysExLengthWrong(27, 268435455), false},
+       line(texts().sysExLengthWrong, 27, 268435455), false},
       {"F0 FF FF FF 7F in the second track",
-       concat({header(1, 2), track(endOfTrack()), chunkDeclaring("MTrk", 0x1000, concat({hex("00 F0 FF FF FF 7F"), rest}))}),
-       sysExLengthWrong(40, 268435455), false},
+       concat({header(1, 2), track(endOfTrack()),
+               chunkDeclaring("MTrk", 0x1000, concat({hex("00 F0 FF FF FF 7F"), rest}))}),
+       line(texts().sysExLengthWrong, 40, 268435455), false},
   });
 }
 
@@ -315,14 +278,16 @@ TEST(TrackEvents, StatusBytesNotAllowedInATrack) {
     if (status == 0xF7) continue;
     const Bytes event{0x00, static_cast<std::uint8_t>(status), 0x00, 0x00};
     cases.push_back({twoDigitHex(status) + " as the first event",
-                     oneTrack(concat({event, endOfTrack()})), invalidEvent(23, status), false});
+                     oneTrack(concat({event, endOfTrack()})),
+                     line(texts().invalidEvent, 23, status), false});
   }
   cases.push_back({"F8 where running status could stand",
-                   oneTrack(hex("00 90 3C 40 00 F8 00 FF 2F 00")), invalidEvent(27, 0xF8), false});
+                   oneTrack(hex("00 90 3C 40 00 F8 00 FF 2F 00")),
+                   line(texts().invalidEvent, 27, 0xF8), false});
   cases.push_back({"F4 after a long delta time", oneTrack(hex("81 00 F4 00 FF 2F 00")),
-                   invalidEvent(24, 0xF4), false});
+                   line(texts().invalidEvent, 24, 0xF4), false});
   cases.push_back({"FE as the last byte of the file", fileEndingIn(hex("00 FE")),
-                   invalidEvent(23, 0xFE), false});
+                   line(texts().invalidEvent, 23, 0xFE), false});
   expectCases(cases);
 }
 
@@ -334,16 +299,17 @@ TEST(TrackEvents, StateSeenByMetaEvents) {
   const Bytes sequenceNumber = hex("FF 00 02 00 01");
   expectCases({
       {"Sequence Number after F0", oneTrack(hex("00 F0 01 F7 00 FF 00 02 00 01 00 FF 2F 00")),
-       notAtTrackStart(30), false},
+       line(texts().notAtTrackStart, 30, texts().metaEvents.sequenceNumber), false},
       {"Sequence Number after an empty F7", oneTrack(hex("00 F7 00 00 FF 00 02 00 01 00 FF 2F 00")),
-       notAtTrackStart(29), false},
+       line(texts().notAtTrackStart, 29, texts().metaEvents.sequenceNumber), false},
       {"Sequence Number after a Program Change",
-       oneTrack(hex("00 C0 05 00 FF 00 02 00 01 00 FF 2F 00")), notAtTrackStart(29), false},
+       oneTrack(hex("00 C0 05 00 FF 00 02 00 01 00 FF 2F 00")),
+       line(texts().notAtTrackStart, 29, texts().metaEvents.sequenceNumber), false},
       {"Sequence Number after meta events only",
        oneTrack(hex("00 FF 01 01 41 00 FF 03 00 00 FF 00 02 00 01 00 FF 2F 00")), "", true},
       {"Sequence Number at 2^32 ticks",
        oneTrack(concat({longTimes, hex("10"), sequenceNumber, endOfTrack()})),
-       notAtTrackStart(138), false},
+       line(texts().notAtTrackStart, 138, texts().metaEvents.sequenceNumber), false},
       {"Sequence Number first in a track after a track of messages",
        concat({header(1, 2), track(hex("00 F0 01 F7 00 90 3C 40 00 FF 2F 00")),
                track(concat({hex("00"), sequenceNumber, endOfTrack()}))}),
@@ -359,9 +325,9 @@ TEST(TrackEvents, TracksOfMixedEventsConform) {
   const Bytes conductor =
       concat({hex("00 FF 03 04"), text("Song"), hex("00 FF 51 03 07 A1 20 00 FF 58 04 04 02 18 08"),
               endOfTrack()});
-  const Bytes piano = hex(
-      "00 F0 05 7E 7F 09 01 F7 00 B0 07 64 00 0A 40 00 C0 05 00 90 3C 40 60 3C 00 00 3E 40 "
-      "60 80 3E 00 00 E0 00 40 00 D0 30 00 A0 3C 20 81 40 FF 2F 00");
+  const Bytes piano =
+      hex("00 F0 05 7E 7F 09 01 F7 00 B0 07 64 00 0A 40 00 C0 05 00 90 3C 40 60 3C 00 00 3E 40 "
+          "60 80 3E 00 00 E0 00 40 00 D0 30 00 A0 3C 20 81 40 FF 2F 00");
   const Bytes drums = hex("00 F7 03 01 02 03 00 C9 10 00 99 24 64 30 24 00 00 FF 2F 00");
   expectCases({
       {"format 1, three tracks", smf(1, {conductor, piano, drums}), "", true},

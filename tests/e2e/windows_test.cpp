@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: MIT
 // What only the Windows program shows, run against quelder.exe under Wine:
 // the open without sharing, CR LF line ends, the 64-bit size query, device
 // names and drive-letter paths. Skipped for a native binary.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,8 +14,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "e2e/quelder_runner.h"
 #include "e2e/smf_builder.h"
@@ -30,8 +30,7 @@ std::string environment(const char* name) {
 class Windows : public testing::Test {
  protected:
   void SetUp() override {
-    if (environment("QUELDER_RUNNER").empty() ||
-        !environment("QUELDER_BINARY").ends_with(".exe")) {
+    if (environment("QUELDER_RUNNER").empty() || !environment("QUELDER_BINARY").ends_with(".exe")) {
       GTEST_SKIP() << "needs QUELDER_BINARY=quelder.exe run by QUELDER_RUNNER (Wine)";
     }
   }
@@ -91,10 +90,6 @@ class Holder {
   bool held_ = false;
 };
 
-std::string openFailed(const std::string& name) {
-  return fileError(name + "を開くことができませんでした。");
-}
-
 // Every line feed comes as CR LF, and no carriage return stands anywhere else.
 void expectOnlyCrLf(const std::string& text) {
   std::size_t lines = 0;
@@ -112,22 +107,24 @@ void expectOnlyCrLf(const std::string& text) {
 
 TEST_F(Windows, TextStreamsEndEveryLineInCrLf) {
   // "Quelder version 1.00" 0D 0A, and then the next line at once.
-  EXPECT_EQ(runQuelder({}).out.substr(0, 23), "Quelder version 1.00\x0D\x0A\x8E");
+  const std::string banner = runQuelder({}).out;
+  EXPECT_EQ(banner.substr(0, 22), "Quelder version 1.00\x0D\x0A");
+  EXPECT_EQ(banner, line(texts().banner, bannerName()));
+  expectOnlyCrLf(banner);
   TempDir dir;
-  const std::string warned =
-      dir.write("warned.mid", concat({header(0, 1), chunk("XFIH", hex("0A")), track(endOfTrack())}));
+  const std::string warned = dir.write(
+      "warned.mid", concat({header(0, 1), chunk("XFIH", hex("0A")), track(endOfTrack())}));
   const std::string empty = dir.write("empty.mid", Bytes{});
   const RunResult run = runQuelder({warned, empty});
-  EXPECT_EQ(run.err, warningAt(18, "不明なチャンク形式です。") +
-                         errorAt(0, "ヘッダチャンク形式が不正です。"));
+  EXPECT_EQ(run.err, line(texts().unknownChunk, 18) + line(texts().headerMalformed, 0));
   expectOnlyCrLf(run.out);
   expectOnlyCrLf(run.err);
   // Sent to one place, each line arrives whole and in the order produced.
   const std::string merged = runQuelderMerged({warned, empty});
   expectOnlyCrLf(merged);
-  EXPECT_EQ(merged, progressLine(warned) + warningAt(18, "不明なチャンク形式です。") +
+  EXPECT_EQ(merged, progressLine(warned) + line(texts().unknownChunk, 18) +
                         verdictLine(warned, true) + progressLine(empty) +
-                        errorAt(0, "ヘッダチャンク形式が不正です。") + verdictLine(empty, false));
+                        line(texts().headerMalformed, 0) + verdictLine(empty, false));
 }
 
 // The holder's own share mode does not matter: quelder asks for no sharing,
@@ -146,7 +143,7 @@ TEST_F(Windows, AFileThatAnotherProgramHoldsOpenCannotBeChecked) {
       ASSERT_TRUE(holder.held());
       const RunResult run = runQuelder({held, free});
       EXPECT_EQ(run.exitStatus, 0);
-      EXPECT_EQ(run.err, openFailed(held));
+      EXPECT_EQ(run.err, line(texts().openFailed, held.c_str()));
       EXPECT_EQ(run.out, progressLine(held) + verdictLine(held, false) + progressLine(free) +
                              verdictLine(free, true));
     }
@@ -181,7 +178,7 @@ TEST_F(Windows, EveryWayOutLetsGoOfTheFile) {
     const RunResult twice = runQuelder({file, file});
     EXPECT_EQ(twice.out, once.out + once.out);
     EXPECT_EQ(twice.err, once.err + once.err);
-    EXPECT_EQ(twice.err.find("を開くことができませんでした"), std::string::npos);
+    EXPECT_EQ(twice.err.find(line(texts().openFailed, file.c_str())), std::string::npos);
   }
 }
 
@@ -195,7 +192,7 @@ TEST_F(Windows, FilesOf4GiBOrMoreDrawTheSizeMessage) {
     const std::string file = dir.write("big.mid", conforming);
     std::filesystem::resize_file(file, size);
     const RunResult run = runQuelder({file});
-    EXPECT_EQ(run.err, fileError(file + "のファイルサイズを取得できませんでした。"));
+    EXPECT_EQ(run.err, line(texts().sizeFailed, file.c_str()));
     EXPECT_EQ(run.out, progressLine(file) + verdictLine(file, false));
   }
 }
@@ -204,10 +201,11 @@ TEST_F(Windows, FilesOf4GiBOrMoreDrawTheSizeMessage) {
 // to check in them.
 TEST_F(Windows, DeviceNamesCannotBeChecked) {
   TempDir dir;
-  for (const std::string& name : {std::string("NUL"), std::string("nul.mid"), dir.path() + "/NUL"}) {
+  for (const std::string& name :
+       {std::string("NUL"), std::string("nul.mid"), dir.path() + "/NUL"}) {
     SCOPED_TRACE(name);
     const RunResult run = runQuelder({name});
-    EXPECT_EQ(run.err, openFailed(name));
+    EXPECT_EQ(run.err, line(texts().openFailed, name.c_str()));
     EXPECT_EQ(run.out, progressLine(name) + verdictLine(name, false));
   }
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test helper of the Windows build: opens a file for reading and holds it
 // until its standard input closes, so that a test can try to check a file
 // that another process has open.

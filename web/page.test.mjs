@@ -121,10 +121,10 @@ async function checkOnPage(page, paths) {
 }
 
 // What the page must show for a file, from the module under Node.
-function expectedEntry(path) {
+function expectedEntry(path, languageChecker = checker) {
   const bytes = new Uint8Array(readFileSync(path));
   const name = path.split("/").at(-1);
-  const result = checker.check(name, bytes);
+  const result = languageChecker.check(name, bytes);
   const offset = errorOffset(result);
   const inFile = offset !== null && offset < bytes.length;
   const [progress, verdictLine] = result.stdout.split(/(?<=\n)/);
@@ -184,6 +184,10 @@ test("the page switches between Japanese and English", async () => {
   assert.equal(english.lang, "en");
   for (const key of ["title", "verdict", "caption"]) assert.notEqual(english[key], japanese[key], key);
   assert.match(english.title + english.verdict + english.caption, /^[\x20-\x7e—…]*$/, "English texts");
+  // Files checked now get the English checker's lines.
+  const [{ caption, elapsed, ...shown }] = await checkOnPage(page, [example("nonconforming.mid")]);
+  const { offset, ...expected } = expectedEntry(example("nonconforming.mid"), await createChecker({ language: "en" }));
+  assert.deepEqual(shown, expected);
   await page.select("#language", "ja");
   assert.deepEqual(await texts(), japanese);
   await page.close();

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "app/file_driver.h"
 #include "app/report.h"
 #include "app/texts.h"
 #include "check/check_file.h"
@@ -14,10 +15,7 @@ int main(int argc, char** argv) {
   // The build names the program as it is installed.
   if (argc < 2) printOutput(texts().banner, QUELDER_PROGRAM_NAME);
   for (int i = 1; i < argc; ++i) {
-    const PrintableName name(argv[i]);
-    printOutput(texts().progress, name.text());
-    const bool conforms = checkFile(argv[i]);
-    printOutput(conforms ? texts().conforms : texts().doesNotConform, name.text());
+    checkBetweenLines(argv[i], [&] { return checkFile(argv[i]); });
   }
   return reportWriteFailures() ? 1 : 0;
 }

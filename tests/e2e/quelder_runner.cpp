@@ -5,14 +5,17 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 extern char** environ;
@@ -77,6 +80,57 @@ int waitFor(pid_t pid) {
   int status = 0;
   if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The whole file, or false when it is not a regular file up to 64 MiB that
+// nobody holds locked and that reads whole, as many bytes as its size says:
+// only then does a check of its bytes alone print what the checker printed.
+bool readWhole(const std::string& path, std::string* bytes) {
+  std::error_code error;
+  const bool regular = std::filesystem::is_regular_file(path, error);
+  const std::uintmax_t size = regular ? std::filesystem::file_size(path, error) : 0;
+  if (!regular || error || size > (64u << 20)) return false;
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool unheld = flock(fd, LOCK_EX | LOCK_NB) == 0;
+  std::string contents;
+  char buffer[65536];
+  ssize_t got = 0;
+  while (unheld && (got = read(fd, buffer, sizeof buffer)) > 0) {
+    contents.append(buffer, static_cast<std::size_t>(got));
+  }
+  close(fd);  // also drops the lock
+  if (!unheld || got < 0 || contents.size() != size) return false;
+  *bytes = std::move(contents);
+  return true;
+}
+
+void writeFile(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+void dumpCase(const std::vector<std::string>& args, const RunResult& run) {
+  const std::string dir = environmentOr("QUELDER_CASE_DUMP", "");
+  if (dir.empty() || args.empty()) return;
+  std::vector<std::string> images(args.size());
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (!readWhole(args[i], &images[i])) return;
+  }
+  static std::atomic<int> count = 0;  // runs may come from several threads
+  const std::filesystem::path caseDir =
+      std::filesystem::path(dir) / (std::to_string(getpid()) + "-" + std::to_string(count++));
+  std::filesystem::create_directories(caseDir);
+  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+  writeFile(caseDir / "test",
+            test != nullptr ? std::string(test->test_suite_name()) + "." + test->name() : "");
+  std::string names;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    names += args[i] + '\0';
+    writeFile(caseDir / (std::to_string(i) + ".mid"), images[i]);
+  }
+  writeFile(caseDir / "names", names);
+  writeFile(caseDir / "stdout", run.out);
+  writeFile(caseDir / "stderr", run.err);
 }
 
 // Wine's loader and its client library print these when the program never
@@ -151,6 +205,7 @@ int runRetryingWine(const std::vector<std::string>& args, std::string* out, std:
 RunResult runQuelder(const std::vector<std::string>& args) {
   RunResult result;
   result.exitStatus = runRetryingWine(args, &result.out, &result.err);
+  dumpCase(args, result);
   return result;
 }
 

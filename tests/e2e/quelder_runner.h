@@ -15,7 +15,11 @@
 // tests,
 // QUELDER_RUNNER names a program, with its arguments split at spaces, to run
 // it with (Wine, valgrind), and
-// QUELDER_EXPECT_CRLF=1 says that its lines end in CR LF.
+// QUELDER_EXPECT_CRLF=1 says that its lines end in CR LF, and
+// QUELDER_CASE_DUMP=DIR keeps every run on readable files up to 64 MiB, with
+// what it printed, in DIR/<pid>-<n>/ for the browser module's tests: test (the
+// test's name), names (the arguments, each ended by a NUL), 0.mid, 1.mid, ...
+// (their bytes), stdout and stderr.
 //
 // Under Wine (a runner that names wine), a run in which Wine itself failed
 // and the program never ran is run again, up to four times in all; each

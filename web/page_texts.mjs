@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: MIT
+// The page's own texts, in each language it offers. The checker's texts come
+// from the checker (quelder-<language>.wasm), never from here.
+
+export const pageTexts = {
+  ja: {
+    title: "Quelder — SMF規格1.0の適合性検証",
+    intro: "スタンダードMIDIファイルを選ぶか、このページにドロップしてください。" +
+      "検証はこのページの中で行われ、ファイルはどこにも送信されません。",
+    choose: "ファイルを選ぶ(複数可)",
+    drop: "ここにファイルをドロップ",
+    language: "表示言語",
+    results: "検証結果",
+    clear: "結果を消去",
+    checking: "検証中…",
+    conforms: "適合",
+    doesNotConform: "不適合",
+    hexCaption: "オフセット {decimal} (0x{hex}) 付近のバイト。強調したバイトがオフセットの位置です。",
+    beyondEnd: "オフセット {decimal} (0x{hex}) はファイルの末尾({size}バイト)の先です。",
+    unreadable: "このファイルを読み込めませんでした(このページのメモリに収まらないか、読めないファイルです)。",
+    checkerFailed: "検証が途中で止まりました: {detail}",
+    noWebAssembly: "このブラウザはWebAssemblyに対応していないため、検証できません。",
+    elapsed: "{milliseconds} ms",
+    checkerLanguage: "",
+  },
+  en: {
+    title: "Quelder — SMF 1.0 conformance check",
+    intro: "Choose Standard MIDI Files or drop them on this page. " +
+      "They are checked inside this page and sent nowhere.",
+    choose: "Choose files (one or more)",
+    drop: "Drop files here",
+    language: "Language",
+    results: "Results",
+    clear: "Clear results",
+    checking: "Checking…",
+    conforms: "Conforms",
+    doesNotConform: "Does not conform",
+    hexCaption: "Bytes around offset {decimal} (0x{hex}); the highlighted byte is at the offset.",
+    beyondEnd: "Offset {decimal} (0x{hex}) lies past the end of the file ({size} bytes).",
+    unreadable: "This file could not be read (too large for this page's memory, or unreadable).",
+    checkerFailed: "The check stopped: {detail}",
+    noWebAssembly: "This browser has no WebAssembly, so it cannot check files.",
+    elapsed: "{milliseconds} ms",
+    checkerLanguage: "The checker's own messages are in Japanese in this build.",
+  },
+};
+
+// The text of key in language, with each {name} replaced by values[name].
+export function pageText(language, key, values = {}) {
+  return pageTexts[language][key].replace(/\{(\w+)\}/g, (_, name) => String(values[name]));
+}
+
+// Sets the document's language and the text of every element that names one
+// in data-text, with the values in its data-values (JSON), if any.
+export function showPageTexts(document, language) {
+  document.documentElement.lang = language;
+  document.title = pageText(language, "title");
+  for (const element of document.querySelectorAll("[data-text]")) {
+    const values = element.dataset.values ? JSON.parse(element.dataset.values) : {};
+    element.textContent = pageText(language, element.dataset.text, values);
+  }
+}
+
+// An element showing text key (with values) in the page's language, which
+// showPageTexts keeps it in.
+export function textElement(document, tag, key, values = {}) {
+  const element = document.createElement(tag);
+  element.dataset.text = key;
+  element.dataset.values = JSON.stringify(values);
+  element.textContent = pageText(document.documentElement.lang, key, values);
+  return element;
+}

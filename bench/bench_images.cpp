@@ -121,7 +121,143 @@ void channelEvent(ImageWriter* out, Numbers* numbers, std::uint8_t channel, std:
   }
 }
 
+// A delta time, mostly one byte, one in sixteen two.
+void deltaTime(ImageWriter* out, std::uint32_t r) {
+  out->varLen((r & 0xF) == 0 ? 0x80 + (r >> 4 & 0x3FF) : (r >> 4 & 0x3F));
+}
+
+// A text-like meta event of 1 to 8 bytes of letters.
+void textEvent(ImageWriter* out, std::uint8_t type, std::uint32_t r) {
+  const std::uint8_t length = 1 + (r >> 9) % 8;
+  out->bytes({0xFF, type, length});
+  for (std::uint8_t i = 0; i < length; ++i) out->byte('a' + (r >> i) % 26);
+}
+
+// Parameter changes of the GS and XG sound sets, as songs send them.
+void soundSetSysEx(ImageWriter* out, std::uint32_t r) {
+  if (r & 1) {
+    out->bytes({0xF0, 0x0A, 0x41, 0x10, 0x42, 0x12, 0x40, 0x01, 0x30, std::uint8_t(r >> 8 & 7),
+                0x00, 0xF7});  // GS reverb macro
+  } else {
+    out->bytes({0xF0, 0x08, 0x43, 0x10, 0x4C, 0x02, 0x01, 0x00, std::uint8_t(r >> 8 & 0x7F),
+                0xF7});  // XG reverb type
+  }
+}
+
+// A note of a music track. A meta or SysEx event cancels running status, so
+// the note after one carries its status byte again (*statusSent false).
+void noteEvent(ImageWriter* out, std::uint32_t r, std::uint8_t channel, bool on, bool* statusSent) {
+  const std::uint8_t note = 36 + (r >> 12) % 48;
+  if (!*statusSent) out->byte(0x90 | channel);
+  out->bytes({note, std::uint8_t(on ? 0x40 + (r >> 20 & 0x3F) : 0x00)});
+  *statusSent = true;
+}
+
+constexpr std::uint32_t kLargestMusicEvent = 16;  // a 2-byte delta and a GS SysEx
+
+// One event of a real-shaped music track.
+void musicEvent(ImageWriter* out, Numbers* numbers, std::uint8_t channel, std::uint32_t index,
+                bool* statusSent) {
+  const std::uint32_t r = numbers->next();
+  deltaTime(out, r);
+  if (index % 4096 == 4095) {
+    soundSetSysEx(out, r);
+    *statusSent = false;
+    return;
+  }
+  const std::uint8_t value = r >> 20 & 0x7F;
+  switch (index % 64) {
+    case 12: textEvent(out, 0x05, r); break;                                  // lyric
+    case 30: out->bytes({std::uint8_t(0xB0 | channel), 0x0B, value}); break;  // expression
+    case 44: out->bytes({std::uint8_t(0xE0 | channel), 0x00, value}); break;  // pitch bend
+    case 52: textEvent(out, 0x01, r); break;
+    default: noteEvent(out, r, channel, index & 1, statusSent); return;
+  }
+  *statusSent = false;  // the next note carries its status byte
+}
+
+// One event of a karaoke track: seven notes in eight are sung, each after
+// its syllable.
+void karaokeEvent(ImageWriter* out, Numbers* numbers, std::uint8_t channel, std::uint8_t textType,
+                  std::uint32_t index, bool* statusSent) {
+  const std::uint32_t r = numbers->next();
+  const bool on = (index & 1) == 0;
+  if (on && index % 16 != 0) {
+    out->byte(0x00);
+    textEvent(out, textType, r);
+    *statusSent = false;
+  }
+  deltaTime(out, r);
+  noteEvent(out, r, channel, on, statusSent);
+}
+
+// Tempo changes and markers, after the track name and the signatures.
+void conductorTrack(ImageWriter* out, std::uint32_t size) {
+  const std::uint32_t trackEnd = out->size() + 8 + size;
+  out->beginTrack();
+  out->bytes({0x00, 0xFF, 0x03, 0x04, 's', 'o', 'n', 'g'});
+  out->bytes({0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08});
+  out->bytes({0x00, 0xFF, 0x59, 0x02, 0x00, 0x00});
+  Numbers numbers(99);
+  for (std::uint32_t index = 0; trackEnd - out->size() > kEndOfTrackSize + 4 + 128 + 16; ++index) {
+    const std::uint32_t r = numbers.next();
+    out->varLen(0x100 + (r & 0x3FFF));
+    if (index % 4 == 3) {
+      textEvent(out, 0x06, r);  // marker
+    } else {
+      out->bytes({0xFF, 0x51, 0x03, 0x07, std::uint8_t(r >> 8), std::uint8_t(r >> 16)});
+    }
+  }
+  out->paddingText(trackEnd - out->size() - kEndOfTrackSize);
+  out->endOfTrack();
+  out->endTrack();
+}
+
+// Fills a format-1 image to exactly totalSize: the conductor track takes one
+// part in a hundred, `tracks` tracks of event(out, numbers, track, index,
+// &statusSent) share the rest.
+template <typename Event>
+Image songImage(std::uint32_t totalSize, int tracks, Event event) {
+  ImageWriter out(totalSize);
+  out.header(1, static_cast<std::uint16_t>(tracks + 1));
+  conductorTrack(&out, totalSize / 100);
+  Numbers numbers(4242);
+  const std::uint32_t musicStart = out.size();
+  for (int t = 0; t < tracks; ++t) {
+    const std::uint32_t trackEnd =
+        t + 1 == tracks ? totalSize : out.size() + (totalSize - musicStart) / tracks;
+    out.beginTrack();
+    bool statusSent = false;
+    for (std::uint32_t index = 0;
+         trackEnd - out.size() > kEndOfTrackSize + 4 + 128 + kLargestMusicEvent; ++index) {
+      event(&out, &numbers, t, index, &statusSent);
+    }
+    out.paddingText(trackEnd - out.size() - kEndOfTrackSize);
+    out.endOfTrack();
+    out.endTrack();
+  }
+  return out.take();
+}
+
 }  // namespace
+
+Image realShapedImage(std::uint32_t totalSize, int tracks) {
+  return songImage(
+      totalSize, tracks,
+      [](ImageWriter* out, Numbers* numbers, int track, std::uint32_t index, bool* statusSent) {
+        musicEvent(out, numbers, std::uint8_t(track & 0x0F), index, statusSent);
+      });
+}
+
+Image karaokeImage(std::uint32_t totalSize, int tracks) {
+  // Karaoke files carry their syllables as lyrics or as text events.
+  return songImage(
+      totalSize, tracks,
+      [](ImageWriter* out, Numbers* numbers, int track, std::uint32_t index, bool* statusSent) {
+        karaokeEvent(out, numbers, std::uint8_t(track & 0x0F), track % 2 == 0 ? 0x05 : 0x01, index,
+                     statusSent);
+      });
+}
 
 Image denseChannelImage(std::uint32_t totalSize, int tracks) {
   ImageWriter out(totalSize);

@@ -20,5 +20,16 @@ Image sysExImage(std::uint32_t totalSize, std::uint32_t largestMessage);
 // pass their content rules, then End of Track.
 Image metaEventImage(std::uint32_t events);
 
+// Format 1 shaped like a real song file, filling exactly totalSize bytes: a
+// conductor track of tempo changes and markers, then `tracks` music tracks of
+// notes under running status broken up by control changes, pitch bends, text
+// and lyric events and GS and XG SysEx messages.
+Image realShapedImage(std::uint32_t totalSize, int tracks);
+
+// Format 1 shaped like a karaoke file, filling exactly totalSize bytes: a
+// conductor track, then `tracks` tracks in which a lyric or text event comes
+// before most notes.
+Image karaokeImage(std::uint32_t totalSize, int tracks);
+
 // A small format-1 file of two tracks; `variant` changes its contents a little.
 Image smallImage(std::uint32_t variant);

@@ -42,6 +42,18 @@ void BM_SmallMetaEvents(benchmark::State& state) {
 }
 BENCHMARK(BM_SmallMetaEvents)->Unit(benchmark::kMillisecond);
 
+void BM_RealShapedSong(benchmark::State& state) {
+  static const Image image = realShapedImage(52000000, 7);
+  checkWholeImage(state, image);
+}
+BENCHMARK(BM_RealShapedSong)->Unit(benchmark::kMillisecond);
+
+void BM_Karaoke(benchmark::State& state) {
+  static const Image image = karaokeImage(16 * kMiB, 4);
+  checkWholeImage(state, image);
+}
+BENCHMARK(BM_Karaoke)->Unit(benchmark::kMillisecond);
+
 void BM_SmallFile(benchmark::State& state) {
   static const Image image = smallImage(7);
   checkWholeImage(state, image);

@@ -3,6 +3,8 @@
 //   channel.mid  64 MiB of channel messages over 16 tracks, running status
 //   sysex.mid    64 MiB of SysEx messages, the largest 4 MiB
 //   meta.mid     1,000,000 small meta events of recognised types
+//   real.mid     52 MB shaped like a song: conductor track, 7 music tracks
+//   karaoke.mid  16 MiB, a lyric or text event before most notes
 //   small/NNNNN.mid  10,000 small files
 // Every file is valid: the checker prints nothing but its verdict lines.
 
@@ -41,6 +43,8 @@ int main(int argc, char** argv) {
   if (!writeFile(dir + "/channel.mid", denseChannelImage(64 * kMiB, 16))) return 1;
   if (!writeFile(dir + "/sysex.mid", sysExImage(64 * kMiB, 4 * kMiB))) return 1;
   if (!writeFile(dir + "/meta.mid", metaEventImage(1000000))) return 1;
+  if (!writeFile(dir + "/real.mid", realShapedImage(52000000, 7))) return 1;
+  if (!writeFile(dir + "/karaoke.mid", karaokeImage(16 * kMiB, 4))) return 1;
   const std::string smallDir = dir + "/small";
   ::mkdir(smallDir.c_str(), 0755);
   for (int i = 0; i < kSmallFiles; ++i) {

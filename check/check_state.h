@@ -3,9 +3,9 @@
 
 #include <cstdint>
 
-// How the track event loop takes channel messages: in runs where it can
-// (check/channel_run.h), or each through the general steps. Both print and
-// answer the same; tests compare them.
+// How the track event loop takes channel messages and the commonest meta
+// events: in runs where it can (check/event_run.h), or each through the
+// general steps. Both print and answer the same; tests compare them.
 enum class EventPath { fast, general };
 
 // Values one check keeps between its steps; they live for one file only.

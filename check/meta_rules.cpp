@@ -24,7 +24,7 @@ bool checkAtTrackStart(std::uint8_t type, const TrackState& track) {
 
 // Format 1 keeps the tempo map in the first track chunk.
 bool checkInFirstTrackOfFormat1(std::uint8_t type, const FileState& file) {
-  if (file.format == 1 && file.completedTracks != 0) return fail(texts().notInFirstTrack, type);
+  if (!mayHoldFormat1TempoMap(file)) return fail(texts().notInFirstTrack, type);
   return true;
 }
 

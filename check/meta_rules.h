@@ -13,6 +13,12 @@
 bool checkMetaRules(const MetaType& meta, const std::uint8_t* data, std::uint32_t length,
                     const FileState& file, const TrackState& track);
 
+// True iff the track being checked may hold the events that format 1 keeps
+// in its first track (Set Tempo, SMPTE Offset).
+inline bool mayHoldFormat1TempoMap(const FileState& file) {
+  return file.format != 1 || file.completedTracks == 0;
+}
+
 // True iff "(C)" starts at a character boundary of the Shift-JIS text before
 // the first NUL byte of data[0, length).
 bool hasCopyrightSign(const std::uint8_t* data, std::uint32_t length);

@@ -2,9 +2,9 @@
 #include "check/track_events.h"
 
 #include "app/report.h"
-#include "check/channel_run.h"
 #include "check/check_support.h"
 #include "check/event_outcome.h"
+#include "check/event_run.h"
 #include "check/meta_event.h"
 #include "stream/event_names.h"
 #include "stream/field_readers.h"
@@ -98,7 +98,7 @@ bool checkTrackEvents(const FileState& file, TrackState* track) {
     if (memoryStream.position() - track->trackStart >= track->trackLength) {
       return reportAtLastRead(texts().endOfTrackMissing, metaEventName(kEndOfTrackType));
     }
-    if (file.eventPath == EventPath::fast && skipChannelRun(track) > 0) continue;
+    if (file.eventPath == EventPath::fast && skipEventRun(file, track) > 0) continue;
     switch (checkEvent(file, track)) {
       case EventOutcome::error: return false;
       case EventOutcome::trackEnded: return true;

@@ -2,7 +2,7 @@
 // libFuzzer target: the whole check of one in-memory image, and the shape of
 // what it prints. Whatever the bytes, the diagnostics must keep the rules of
 // shapeFault, and a second check of the same image, every event through the
-// general steps this time, must print and answer the same (the channel-run
+// general steps this time, must print and answer the same (the event-run
 // fast path agrees with them, and nothing survives from one file to the next).
 // Any violation aborts, so libFuzzer keeps the input.
 //

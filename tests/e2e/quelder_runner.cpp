@@ -83,8 +83,11 @@ int waitFor(pid_t pid) {
 }
 
 // The whole file, or false when it is not a regular file up to 64 MiB that
-// nobody holds locked and that reads whole, as many bytes as its size says:
-// only then does a check of its bytes alone print what the checker printed.
+// nobody holds under an exclusive lock and that reads whole, as many bytes as
+// its size says: only then does a check of its bytes alone print what the
+// checker printed. The probe is a shared lock, as the checker's own is, so
+// that it never makes a checker running beside it (another thread's case)
+// fail to open the file.
 bool readWhole(const std::string& path, std::string* bytes) {
   std::error_code error;
   const bool regular = std::filesystem::is_regular_file(path, error);
@@ -92,7 +95,7 @@ bool readWhole(const std::string& path, std::string* bytes) {
   if (!regular || error || size > (64u << 20)) return false;
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
-  const bool unheld = flock(fd, LOCK_EX | LOCK_NB) == 0;
+  const bool unheld = flock(fd, LOCK_SH | LOCK_NB) == 0;
   std::string contents;
   char buffer[65536];
   ssize_t got = 0;

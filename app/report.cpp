@@ -40,10 +40,6 @@ bool writeLine(std::FILE* stream, const char* format, std::va_list args) {
   return std::fflush(stream) == 0 && written;
 }
 
-void writeDiagnostic(const char* format, std::va_list args) {
-  if (!writeLine(stderr, format, args)) diagnosticsLost = true;
-}
-
 // Bytes that end or overwrite a line or start a terminal escape sequence.
 bool isControlByte(char c) {
   const auto byte = static_cast<unsigned char>(c);
@@ -84,7 +80,7 @@ void printOutput(const char* format, ...) {
 void printDiagnostic(const char* format, ...) {
   std::va_list args;
   va_start(args, format);
-  writeDiagnostic(format, args);
+  if (!writeLine(stderr, format, args)) diagnosticsLost = true;
   va_end(args);
 }
 

@@ -25,8 +25,6 @@ inline constexpr std::uint32_t kLongestChannelEvent = kMaxVarLenBytes + 3;
 
 namespace event_run {
 
-inline constexpr std::uint8_t kMetaStatus = 0xFF;
-inline constexpr std::uint8_t kEndOfTrackType = 0x2F;  // its outcome ends the track
 inline constexpr int kNotInRun = -2;
 
 // For each meta-event type, the data length with which an event of that type
@@ -35,7 +33,8 @@ inline constexpr int kNotInRun = -2;
 // and whose content rule is none, or, where the track may hold the tempo map,
 // the first-track rule of format 1. Every other rule (placement at the start
 // of the track, Copyright Notice, Key Signature values), the unrecognised
-// types' warning and End of Track are left to the general steps. A new rule
+// types' warning and End of Track (its outcome ends the track) are left to the
+// general steps. A new rule
 // is a new MetaRule, which this table leaves out until it is listed here.
 constexpr std::array<int, 256> runLengths(bool tempoMapAllowed) {
   std::array<int, 256> lengths{};
@@ -208,7 +207,7 @@ inline std::uint32_t skipEventRun(const FileState& file, TrackState* track) {
     if (deltaSize == 0) break;  // the invalid delta time is the general steps' to report
     at += deltaSize;
     if (*at >= 0x80) {
-      if (*at == event_run::kMetaStatus) {
+      if (*at == kMetaEventStatus) {
         std::uint32_t length = 0;
         const std::uint8_t* const data =
             event_run::metaDataInRun(at, imageEnd, metaLengths, &length);

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr std::uint8_t kEndOfTrackType = 0x2F;
-
 // Reads the data into the scratch buffer for the rules that examine it, and
 // otherwise passes over it in the image with the same effects on the stream,
 // so that a huge text event never takes a second copy in memory. On success

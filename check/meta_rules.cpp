@@ -9,9 +9,6 @@
 
 namespace {
 
-constexpr std::uint8_t kCopyrightNotice = 0x02;
-constexpr std::uint8_t kKeySignature = 0x59;
-
 bool fail(const ErrorAtNamed& message, std::uint8_t type) {
   return reportAtLastRead(message, metaEventName(type));
 }
@@ -28,24 +25,22 @@ bool checkInFirstTrackOfFormat1(std::uint8_t type, const FileState& file) {
   return true;
 }
 
-bool checkCopyright(const std::uint8_t* data, std::uint32_t length, const FileState& file,
-                    const TrackState& track) {
-  if (!hasCopyrightSign(data, length)) {
-    return fail(texts().copyrightSignMissing, kCopyrightNotice);
-  }
+bool checkCopyright(std::uint8_t type, const std::uint8_t* data, std::uint32_t length,
+                    const FileState& file, const TrackState& track) {
+  if (!hasCopyrightSign(data, length)) return fail(texts().copyrightSignMissing, type);
   if (track.elapsedTicks != 0 || file.completedTracks != 0 || track.eventIndex != 0) {
-    return fail(texts().copyrightMisplaced, kCopyrightNotice);
+    return fail(texts().copyrightMisplaced, type);
   }
   return true;
 }
 
 // REQUIRES: two bytes of data, as the fixed length guarantees.
-bool checkKeySignature(const std::uint8_t* data) {
+bool checkKeySignature(std::uint8_t type, const std::uint8_t* data) {
   const int sharps = static_cast<std::int8_t>(data[0]);  // negative: flats
   const unsigned mode = data[1];
-  if (sharps < -7) return fail(texts().tooManyFlats, kKeySignature);
-  if (sharps > 7) return fail(texts().tooManySharps, kKeySignature);
-  if (mode > 1) return fail(texts().modeInvalid, kKeySignature);
+  if (sharps < -7) return fail(texts().tooManyFlats, type);
+  if (sharps > 7) return fail(texts().tooManySharps, type);
+  if (mode > 1) return fail(texts().modeInvalid, type);
   return true;
 }
 
@@ -74,11 +69,11 @@ bool checkMetaRules(const MetaType& meta, const std::uint8_t* data, std::uint32_
   switch (meta.rule) {
     case MetaRule::none: return true;
     case MetaRule::atTrackStart: return checkAtTrackStart(meta.type, track);
-    case MetaRule::copyrightNotice: return checkCopyright(data, length, file, track);
+    case MetaRule::copyrightNotice: return checkCopyright(meta.type, data, length, file, track);
     case MetaRule::inFirstTrackOfFormat1: return checkInFirstTrackOfFormat1(meta.type, file);
     case MetaRule::atTrackStartInFirstTrackOfFormat1:
       return checkAtTrackStart(meta.type, track) && checkInFirstTrackOfFormat1(meta.type, file);
-    case MetaRule::keySignatureValues: return checkKeySignature(data);
+    case MetaRule::keySignatureValues: return checkKeySignature(meta.type, data);
   }
   return true;
 }

@@ -9,14 +9,13 @@
 #include "stream/event_names.h"
 #include "stream/field_readers.h"
 #include "stream/memory_stream.h"
+#include "stream/meta_types.h"
 
 namespace {
 
 constexpr std::uint8_t kSysEx = 0xF0;
 constexpr std::uint8_t kSysExEscape = 0xF7;
 constexpr std::uint8_t kEndOfSysEx = 0xF7;
-constexpr std::uint8_t kMetaEvent = 0xFF;
-constexpr std::uint8_t kEndOfTrackType = 0x2F;
 
 bool checkChannelMessage(std::uint8_t status, TrackState* track) {
   track->sentEvent = true;
@@ -75,7 +74,7 @@ EventOutcome checkEvent(const FileState& file, TrackState* track) {
     passed = checkChannelMessage(status, track);
   } else if (status == kSysEx || status == kSysExEscape) {
     passed = checkSysEx(status, track);
-  } else if (status == kMetaEvent) {
+  } else if (status == kMetaEventStatus) {
     const EventOutcome outcome = checkMetaEvent(file, *track);
     if (outcome == EventOutcome::eventDone) track->runningStatus = 0;
     return outcome;

@@ -24,6 +24,11 @@ enum class MetaRule {
 
 inline constexpr int kAnyLength = -1;
 
+// The status byte that introduces every meta event, and the type that ends a
+// track.
+inline constexpr std::uint8_t kMetaEventStatus = 0xFF;
+inline constexpr std::uint8_t kEndOfTrackType = 0x2F;
+
 struct MetaType {
   std::uint8_t type;
   Name Texts::MetaEventNames::*name;  // in the catalogue; null for a type without one
@@ -50,7 +55,7 @@ inline constexpr MetaType kMetaTypes[] = {
     {0x08, &Names::programName, kAnyLength, false, false, MetaRule::none},
     {0x09, &Names::deviceName, kAnyLength, false, false, MetaRule::none},
     {0x20, &Names::channelPrefix, 1, true, false, MetaRule::none},
-    {0x2F, &Names::endOfTrack, 0, true, false, MetaRule::none},
+    {kEndOfTrackType, &Names::endOfTrack, 0, true, false, MetaRule::none},
     {0x51, &Names::tempo, 3, true, false, MetaRule::inFirstTrackOfFormat1},
     {0x54, &Names::smpteOffset, 5, true, false, MetaRule::atTrackStartInFirstTrackOfFormat1},
     {0x58, &Names::timeSignature, 4, true, false, MetaRule::none},

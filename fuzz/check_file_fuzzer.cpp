@@ -26,6 +26,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/texts.h"
 #include "fuzz/fuzz_support.h"
 
 // app/main.cpp, whose main the build renames.
@@ -33,12 +34,41 @@ int quelderMain(int argc, char** argv);
 
 namespace {
 
-constexpr std::string_view kProgressTail = "が、SMF規格1.0に適合しているかを検証します:\n";
-constexpr std::string_view kVerdictHead = "検証結果: ";
-constexpr std::string_view kConformsTail = "は、SMF規格1.0に適合しています。\n";
-constexpr std::string_view kDoesNotConformTail = "は、SMF規格1.0に適合していません。\n";
-constexpr std::string_view kMemoryFailed = "エラー: メモリの割り当てに失敗しました。\n";
-constexpr std::string_view kOutputLost = "エラー: 標準出力に書き込めませんでした。\n";
+// The texts of each check's frame, from the catalogue the program prints
+// with, split where the name goes. The name itself is the target's own
+// expectation (echoed below), not the program's.
+struct FrameTexts {
+  std::string_view progressTail;
+  std::string_view verdictHead;  // the same before either verdict's name
+  std::string_view conformsTail;
+  std::string_view doesNotConformTail;
+  std::string_view memoryFailed;
+  std::string_view outputLost;
+};
+
+std::string_view beforeName(const char* format) {
+  const std::string_view text = format;
+  return text.substr(0, text.find("%s"));
+}
+
+std::string_view afterName(const char* format) {
+  const std::string_view text = format;
+  return text.substr(text.find("%s") + 2);
+}
+
+const FrameTexts& frame() {
+  static const FrameTexts texts = [] {
+    const Texts& catalogue = ::texts();
+    if (!beforeName(catalogue.progress.text).empty() ||
+        beforeName(catalogue.conforms.text) != beforeName(catalogue.doesNotConform.text)) {
+      std::abort();  // the transcript check below reads lines of this shape only
+    }
+    return FrameTexts{afterName(catalogue.progress.text), beforeName(catalogue.conforms.text),
+                      afterName(catalogue.conforms.text), afterName(catalogue.doesNotConform.text),
+                      catalogue.memoryFailed.text,        catalogue.outputLost.text};
+  }();
+  return texts;
+}
 constexpr int kChecks = 2;
 
 // The program's allocations while a run is armed. The link wraps every call
@@ -152,8 +182,9 @@ std::size_t lineStarting(std::string_view text, std::string_view head) {
 
 void expectOutputLost(const Run& run) {
   if (run.exitStatus != 1) fail("standard output was lost, yet the exit status is not 1", run.text);
-  if (!run.text.ends_with(kOutputLost) ||
-      run.text.find(kOutputLost) + kOutputLost.size() != run.text.size()) {
+  const std::string_view outputLost = frame().outputLost;
+  if (!run.text.ends_with(outputLost) ||
+      run.text.find(outputLost) + outputLost.size() != run.text.size()) {
     fail("standard output was lost, yet standard error does not end by saying so once", run.text);
   }
 }
@@ -161,8 +192,9 @@ void expectOutputLost(const Run& run) {
 void expectTranscript(const Run& run, const Input& input, const std::string& path) {
   if (run.exitStatus != 0) fail("the exit status is not 0", run.text);
   const std::string name = echoed(path);
-  const std::string progress = name + std::string(kProgressTail);
-  const std::string verdictHead = std::string(kVerdictHead) + name;
+  const FrameTexts& texts = frame();
+  const std::string progress = name + std::string(texts.progressTail);
+  const std::string verdictHead = std::string(texts.verdictHead) + name;
   std::string_view rest = run.text;
   std::string_view checks[kChecks];
   int memoryFailures = 0;
@@ -170,17 +202,19 @@ void expectTranscript(const Run& run, const Input& input, const std::string& pat
     const std::string_view start = rest;
     if (!rest.starts_with(progress)) fail("not the progress line of the name", run.text);
     rest.remove_prefix(progress.size());
-    const std::size_t verdict = lineStarting(rest, kVerdictHead);
+    const std::size_t verdict = lineStarting(rest, texts.verdictHead);
     if (verdict == std::string_view::npos) fail("a check without a verdict", run.text);
     const std::string_view diagnostics = rest.substr(0, verdict);
     rest.remove_prefix(verdict);
     if (!rest.starts_with(verdictHead)) fail("not the verdict line of the name", run.text);
     rest.remove_prefix(verdictHead.size());
-    const bool conforms = rest.starts_with(kConformsTail);
-    if (!conforms && !rest.starts_with(kDoesNotConformTail)) fail("a broken verdict", run.text);
-    rest.remove_prefix(conforms ? kConformsTail.size() : kDoesNotConformTail.size());
+    const bool conforms = rest.starts_with(texts.conformsTail);
+    if (!conforms && !rest.starts_with(texts.doesNotConformTail)) {
+      fail("a broken verdict", run.text);
+    }
+    rest.remove_prefix(conforms ? texts.conformsTail.size() : texts.doesNotConformTail.size());
     if (const char* fault = shapeFault(diagnostics, conforms, input.size)) fail(fault, run.text);
-    if (diagnostics.ends_with(kMemoryFailed)) ++memoryFailures;
+    if (diagnostics.ends_with(texts.memoryFailed)) ++memoryFailures;
     check = start.substr(0, start.size() - rest.size());
   }
   if (!rest.empty()) fail("lines after the last verdict", run.text);

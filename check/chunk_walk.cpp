@@ -60,7 +60,7 @@ bool walkChunks(FileState* file) {
   }
   if (file->completedTracks != file->declaredTracks) {
     return reportAt<Code::trackCountWrong>(kTrackCountOffset, int{file->declaredTracks},
-                       asSigned(file->completedTracks));
+                                           asSigned(file->completedTracks));
   }
   return true;
 }

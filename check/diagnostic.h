@@ -39,9 +39,9 @@ struct Diagnostic {
   Code code = Code::headerMalformed;
   std::uint32_t offset = 0;  // of the field concerned; none for a file error
   Location location;
-  std::int32_t numbers[2] = {};      // the values a number or two show, or the status byte
-  EventName name;                    // the event a message names
-  const char* fileName = nullptr;    // a file error's file, valid while a sink receives it
+  std::int32_t numbers[2] = {};    // the values a number or two show, or the status byte
+  EventName name;                  // the event a message names
+  const char* fileName = nullptr;  // a file error's file, valid while a sink receives it
 };
 
 // Where a check hands its diagnostics, one at a time, in the order found.

@@ -101,8 +101,15 @@ void collect(void* context, const Diagnostic& diagnostic) {
 }
 
 // Answered when not even a result can be allocated: it is never freed.
-quelder_diagnostic outOfMemoryDiagnostic = {"memory-failed", QUELDER_SEVERITY_FILE_ERROR,
-                                            QUELDER_GRADE_NONE, -1, 0, 0, 0, -1, 0,
+quelder_diagnostic outOfMemoryDiagnostic = {"memory-failed",
+                                            QUELDER_SEVERITY_FILE_ERROR,
+                                            QUELDER_GRADE_NONE,
+                                            -1,
+                                            0,
+                                            0,
+                                            0,
+                                            -1,
+                                            0,
                                             "memory allocation failed."};
 quelder_result outOfMemoryResult = {false, &outOfMemoryDiagnostic, 1, 1, "smf", false};
 
@@ -219,8 +226,9 @@ const quelder_code_info* quelder_code(size_t index, quelder_language language) {
     for (std::size_t i = 0; i < kCodeCount; ++i) {
       const Message& message = texts.messages.all[i];
       const CodeInfo& info = kCodes[i];
-      out.rows[i] = {info.name,   severityOf(info.severity), gradeOf(info.grade),
-                     message.text, message.rule,             message.readers};
+      out.rows[i] = {info.name,           severityOf(info.severity),
+                     gradeOf(info.grade), message.text,
+                     message.rule,        message.readers};
     }
     return out;
   };

@@ -11,9 +11,12 @@ namespace {
 TEST(EventNames, ChannelMessageNameMasksTheChannel) {
   for (int channel = 0; channel < 16; ++channel) {
     SCOPED_TRACE(channel);
-    EXPECT_STREQ(channelMessageName(japaneseTexts(), static_cast<std::uint8_t>(0x80 | channel)), "ノートオフ");
-    EXPECT_STREQ(channelMessageName(japaneseTexts(), static_cast<std::uint8_t>(0x90 | channel)), "ノートオン");
-    EXPECT_STREQ(channelMessageName(japaneseTexts(), static_cast<std::uint8_t>(0xE0 | channel)), "ピッチベンド");
+    EXPECT_STREQ(channelMessageName(japaneseTexts(), static_cast<std::uint8_t>(0x80 | channel)),
+                 "ノートオフ");
+    EXPECT_STREQ(channelMessageName(japaneseTexts(), static_cast<std::uint8_t>(0x90 | channel)),
+                 "ノートオン");
+    EXPECT_STREQ(channelMessageName(japaneseTexts(), static_cast<std::uint8_t>(0xE0 | channel)),
+                 "ピッチベンド");
   }
 }
 

@@ -81,6 +81,26 @@ enum class Values : std::uint8_t {
   fileName,    // %s: the file name as given
 };
 
+// The names data results give them.
+constexpr const char* severityName(Severity severity) {
+  switch (severity) {
+    case Severity::error: return "error";
+    case Severity::warning: return "warning";
+    case Severity::fileError: return "file-error";
+  }
+  return "";
+}
+
+constexpr const char* gradeName(Grade grade) {
+  switch (grade) {
+    case Grade::none: return "";
+    case Grade::structure: return "structure";
+    case Grade::content: return "content";
+    case Grade::recommendation: return "recommendation";
+  }
+  return "";
+}
+
 struct CodeInfo {
   Code code;
   const char* name;

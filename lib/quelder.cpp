@@ -38,24 +38,8 @@ struct Collector {
   const Texts* texts;
 };
 
-quelder_severity severityOf(Severity severity) {
-  switch (severity) {
-    case Severity::error: return QUELDER_SEVERITY_ERROR;
-    case Severity::warning: return QUELDER_SEVERITY_WARNING;
-    case Severity::fileError: return QUELDER_SEVERITY_FILE_ERROR;
-  }
-  return QUELDER_SEVERITY_ERROR;
-}
-
-quelder_grade gradeOf(Grade grade) {
-  switch (grade) {
-    case Grade::none: return QUELDER_GRADE_NONE;
-    case Grade::structure: return QUELDER_GRADE_STRUCTURE;
-    case Grade::content: return QUELDER_GRADE_CONTENT;
-    case Grade::recommendation: return QUELDER_GRADE_RECOMMENDATION;
-  }
-  return QUELDER_GRADE_NONE;
-}
+quelder_severity severityOf(Severity severity) { return static_cast<quelder_severity>(severity); }
+quelder_grade gradeOf(Grade grade) { return static_cast<quelder_grade>(grade); }
 
 // The message in a block of its own, or null without memory for it.
 char* copyMessage(const Texts& texts, const Diagnostic& diagnostic) {
@@ -197,24 +181,15 @@ void quelder_result_free(quelder_result* result) {
   std::free(result);
 }
 
+// The enumerations of the interface have the values of the catalogue's.
+static_assert(QUELDER_SEVERITY_FILE_ERROR == static_cast<int>(Severity::fileError));
+static_assert(QUELDER_GRADE_RECOMMENDATION == static_cast<int>(Grade::recommendation));
+
 const char* quelder_severity_name(quelder_severity severity) {
-  switch (severity) {
-    case QUELDER_SEVERITY_ERROR: return "error";
-    case QUELDER_SEVERITY_WARNING: return "warning";
-    case QUELDER_SEVERITY_FILE_ERROR: return "file-error";
-  }
-  return "";
+  return severityName(static_cast<Severity>(severity));
 }
 
-const char* quelder_grade_name(quelder_grade grade) {
-  switch (grade) {
-    case QUELDER_GRADE_NONE: return "";
-    case QUELDER_GRADE_STRUCTURE: return "structure";
-    case QUELDER_GRADE_CONTENT: return "content";
-    case QUELDER_GRADE_RECOMMENDATION: return "recommendation";
-  }
-  return "";
-}
+const char* quelder_grade_name(quelder_grade grade) { return gradeName(static_cast<Grade>(grade)); }
 
 size_t quelder_code_count(void) { return kCodeCount; }
 

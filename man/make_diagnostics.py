@@ -262,6 +262,15 @@ def markdown_cell(text: str) -> str:
     return text.replace("|", "\\|")
 
 
+def table_rows(catalogue: dict, language: str) -> list:
+    rows = []
+    for info, m in zip(catalogue["codes"], catalogue[language]["messages"]):
+        rows.append("| `%s` | %s | %s | %s | %s | %s |" % (
+            info["code"], info["severity"], info["grade"] or "-", markdown_cell(m["text"]),
+            markdown_cell(m["rule"]), markdown_cell(m["readers"])))
+    return rows
+
+
 def reference(catalogue: dict) -> str:
     """docs/codes.md: one table per language."""
     out = ["<!-- Written by man/make_diagnostics.py from the catalogue; do not edit. -->",
@@ -277,21 +286,13 @@ def reference(catalogue: dict) -> str:
            "Messages show values where they have `%d`, `%s` and `%2X`.", "",
            "| Code | Severity | Grade | Message | Rule | What readers do |",
            "|---|---|---|---|---|---|"]
-    for i, info in enumerate(catalogue["codes"]):
-        m = catalogue["en"]["messages"][i]
-        out.append("| `%s` | %s | %s | %s | %s | %s |" % (
-            info["code"], info["severity"], info["grade"] or "-", markdown_cell(m["text"]),
-            markdown_cell(m["rule"]), markdown_cell(m["readers"])))
+    out += table_rows(catalogue, "en")
     out += ["", "## 診断コード", "",
             "すべての診断メッセージには変わらないコードがあります。コードの意味は変わらず、再利用もしません。",
             "等級は、エラーの後をどこまで信頼できるかを示します: 構造(`structure`)、内容(`content`)、推奨(`recommendation`)。", "",
             "| コード | 重大度 | 等級 | メッセージ | 規則 | 読み手の扱い |",
             "|---|---|---|---|---|---|"]
-    for i, info in enumerate(catalogue["codes"]):
-        m = catalogue["ja"]["messages"][i]
-        out.append("| `%s` | %s | %s | %s | %s | %s |" % (
-            info["code"], info["severity"], info["grade"] or "-", markdown_cell(m["text"]),
-            markdown_cell(m["rule"]), markdown_cell(m["readers"])))
+    out += table_rows(catalogue, "ja")
     return "\n".join(out) + "\n"
 
 

@@ -23,25 +23,6 @@ void printString(const char* text) {
   std::putchar('"');
 }
 
-const char* severityName(Severity severity) {
-  switch (severity) {
-    case Severity::error: return "error";
-    case Severity::warning: return "warning";
-    case Severity::fileError: return "file-error";
-  }
-  return "";
-}
-
-const char* gradeName(Grade grade) {
-  switch (grade) {
-    case Grade::none: return "";
-    case Grade::structure: return "structure";
-    case Grade::content: return "content";
-    case Grade::recommendation: return "recommendation";
-  }
-  return "";
-}
-
 const char* valuesName(Values values) {
   switch (values) {
     case Values::none: return "none";

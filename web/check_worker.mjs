@@ -5,17 +5,22 @@
 // with each request.
 //
 // In:  { id, file (a File or Blob), language, coreUrl, wasmUrl }
-// Out: { id, result: { conforms, stdout, stderr }, milliseconds }
+// Out: { id, result, explanations, milliseconds }, result being what the
+//      checker's check gives (quelder.mjs) and explanations the rule and
+//      readers of each code among its diagnostics: { code: { rule, readers } }
 //   or { id, failure: "unreadable" | "checker", detail }
 // A request without a file only loads the checker of its language, ahead of
 // the first file, and is not answered.
 
-const checkers = new Map();  // language -> Promise of a checker
+const checkers = new Map();  // language -> Promise of { checker, explanations by code }
 
 function checkerFor({ language, coreUrl, wasmUrl }) {
   if (!checkers.has(language)) {
-    checkers.set(language, import(coreUrl).then(({ createChecker }) =>
-      createChecker({ language, wasm: wasmUrl })));
+    checkers.set(language, import(coreUrl).then(async ({ createChecker }) => {
+      const checker = await createChecker({ language, wasm: wasmUrl });
+      const explanations = new Map(checker.codes().map(({ code, rule, readers }) => [code, { rule, readers }]));
+      return { checker, explanations };
+    }));
   }
   return checkers.get(language);
 }
@@ -29,8 +34,14 @@ async function check(request) {
     return { failure: "unreadable", detail: String(error) };
   }
   try {
-    const result = (await checkerFor(request)).check(request.file.name ?? "", bytes);
-    return { result, milliseconds: performance.now() - started };
+    const { checker, explanations } = await checkerFor(request);
+    const result = checker.check(request.file.name ?? "", bytes);
+    const codes = new Set(result.diagnostics.map(({ code }) => code));
+    return {
+      result,
+      explanations: Object.fromEntries([...codes].map((code) => [code, explanations.get(code)])),
+      milliseconds: performance.now() - started,
+    };
   } catch (error) {
     checkers.delete(request.language);
     return { failure: "checker", detail: String(error) };

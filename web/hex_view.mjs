@@ -1,20 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The bytes around an error's offset, sixteen to a row, the byte at the
-// offset highlighted; and where that offset is, read from the diagnostics.
+// The bytes around a diagnostic's offset, sixteen to a row, the byte at the
+// offset highlighted.
 
 const bytesPerRow = 16;
 const rowsAround = 4;
-
-// The offset of the error that ended the check, or null when there is none or
-// it is a file error, which has no offset. The error is the last diagnostic;
-// positional ones begin "<word>(<offset>): ", the offset printed as a signed
-// 32-bit number.
-export function errorOffset({ conforms, stderr }) {
-  if (conforms) return null;
-  const lines = stderr.split("\n").filter((line) => line !== "");
-  const match = /^[^(:]*\((-?\d+)\): /.exec(lines.at(-1) ?? "");
-  return match === null ? null : Number(match[1]) >>> 0;
-}
 
 // The part of a file that the view shows for offset: whole rows, up to
 // rowsAround rows before and after the offset's row.

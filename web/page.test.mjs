@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The page in a real headless Chromium (Debian's, driven by puppeteer-core),
 // opened from disk and from a static server on 127.0.0.1: files given to its
-// input get the verdicts, the lines and the highlighted offset that the module
-// gives under Node, and the page requests nothing but its own files. Also
+// input get the verdicts and lines that the module gives under Node, and each
+// diagnostic its location in the music, its explanation and the bytes at its
+// offset; the page requests nothing but its own files. Also
 // writes QUELDER_WEB_DIR/../web-screenshot*.png and reports the time a 50 MB
 // file takes (not asserted: the test suite times nothing).
 //   QUELDER_WEB_DIR=build-web/web node --test web/page.test.mjs
@@ -19,7 +20,6 @@ const webDir = resolve(process.env.QUELDER_WEB_DIR ?? "build-web/web");
 const buildDir = dirname(webDir);
 const examplesDir = new URL("../examples/", import.meta.url);
 const { createChecker } = await import(pathToFileURL(join(webDir, "quelder.mjs")));
-const { errorOffset } = await import(pathToFileURL(join(webDir, "hex_view.mjs")));
 const checker = await createChecker();
 
 const scratch = mkdtempSync(join(tmpdir(), "quelder-page-"));
@@ -29,12 +29,21 @@ const scratchFile = (name, bytes) => {
   return join(scratch, name);
 };
 
+// An error in the second track's third event, 1,920 ticks in: an undefined
+// status byte.
+const located = Uint8Array.from([
+  0x4d, 0x54, 0x68, 0x64, 0, 0, 0, 6, 0, 1, 0, 2, 0, 0x60,
+  0x4d, 0x54, 0x72, 0x6b, 0, 0, 0, 4, 0x00, 0xff, 0x2f, 0x00,
+  0x4d, 0x54, 0x72, 0x6b, 0, 0, 0, 11, 0x00, 0x90, 0x3c, 0x40, 0x8f, 0x00, 0x80, 0x3c, 0x00, 0x00, 0xf4,
+]);
+
 // Every kind of answer: conforming, an error at an offset, warnings only, the
 // empty file, bytes that are no SMF at all.
 const files = [
   example("conforming.mid"),
   example("nonconforming.mid"),
   example("warnings.mid"),
+  scratchFile("located.mid", located),
   scratchFile("empty.mid", new Uint8Array()),
   scratchFile("noise.bin", Uint8Array.from({ length: 3000 }, (_, i) => (i * 7919) % 251)),
 ];
@@ -113,29 +122,66 @@ async function checkOnPage(page, paths) {
       name: entry.querySelector("h3").textContent,
       verdict: entry.querySelector(".verdict").className,
       output: entry.querySelector(".output")?.textContent,
-      mark: entry.querySelector("mark")?.textContent ?? null,
-      markOffset: entry.querySelector("mark")?.dataset.offset ?? null,
-      caption: entry.querySelector("figcaption")?.textContent ?? null,
+      diagnostics: [...entry.querySelectorAll(".diagnostic")].map((shown) => ({
+        code: shown.dataset.code,
+        severity: shown.className.replace("diagnostic ", ""),
+        location: shown.querySelector(".location")?.textContent ?? null,
+        rule: shown.querySelector(".rule").textContent,
+        readers: shown.querySelector(".readers").textContent,
+        mark: shown.querySelector("mark")?.textContent ?? null,
+        markOffset: shown.querySelector("mark")?.dataset.offset ?? null,
+        caption: shown.querySelector("figcaption")?.textContent ?? null,
+      })),
       elapsed: entry.querySelector(".elapsed")?.textContent ?? null,
     })), paths.length);
 }
 
-// What the page must show for a file, from the module under Node.
+// What the page must show for a file, from the module under Node. The
+// track, event and tick are read back from the page's text.
 function expectedEntry(path, languageChecker = checker) {
   const bytes = new Uint8Array(readFileSync(path));
   const name = path.split("/").at(-1);
   const result = languageChecker.check(name, bytes);
-  const offset = errorOffset(result);
-  const inFile = offset !== null && offset < bytes.length;
   const [progress, verdictLine] = result.stdout.split(/(?<=\n)/);
+  const codes = new Map(languageChecker.codes().map((row) => [row.code, row]));
   return {
     name,
     verdict: `verdict ${result.conforms ? "conforms" : "does-not-conform"}`,
     output: progress + result.stderr + verdictLine,
-    mark: inFile ? bytes[offset].toString(16).toUpperCase().padStart(2, "0") : null,
-    markOffset: inFile ? String(offset) : null,
-    offset,
+    diagnostics: result.diagnostics.map(({ code, severity, offset, track, event, tick }) => {
+      const inFile = offset !== null && offset < bytes.length;
+      return {
+        code,
+        severity,
+        location: track === null ? null : [track, event, tick],
+        rule: codes.get(code).rule,
+        readers: codes.get(code).readers,
+        mark: inFile ? bytes[offset].toString(16).toUpperCase().padStart(2, "0") : null,
+        markOffset: inFile ? String(offset) : null,
+        offset,
+      };
+    }),
   };
+}
+
+// An entry as the page shows it, the location's numbers read back, beside
+// what it must show.
+function compared(shown, expected) {
+  const { elapsed, ...checked } = shown;
+  const offsets = [];
+  checked.diagnostics = checked.diagnostics.map(({ caption, location, ...rest }) => {
+    offsets.push(caption);
+    const numbers = location?.match(/\d[\d,]*/g).map((n) => Number(n.replaceAll(",", ""))) ?? null;
+    return { ...rest, location: numbers };
+  });
+  const must = { ...expected, diagnostics: expected.diagnostics.map(({ offset, ...rest }) => rest) };
+  assert.deepEqual(checked, must);
+  // Every diagnostic at an offset has its caption, past the end of the file too.
+  expected.diagnostics.forEach(({ offset }, i) => {
+    if (offset === null) return assert.equal(offsets[i], null);
+    assert.ok(offsets[i].includes(` ${offset} `) && offsets[i].includes(`(0x${offset.toString(16).toUpperCase()})`), offsets[i]);
+  });
+  assert.match(elapsed, /\d+ ms/);
 }
 
 function assertOwnFilesOnly(requests, base) {
@@ -151,18 +197,12 @@ for (const [where, url] of [
   test(`opened ${where}, the page shows each file's verdict, lines and the byte at fault`, async () => {
     const { page, requests } = await openPage(url());
     const shown = await checkOnPage(page, files);
-    for (const [i, entry] of shown.entries()) {
-      const { caption, elapsed, ...checked } = entry;
-      const { offset, ...expected } = expectedEntry(files[i]);
-      assert.deepEqual(checked, expected);
-      // Every error at an offset has its caption, past the end of the file too.
-      if (offset !== null) {
-        assert.ok(caption.includes(` ${offset} `) && caption.includes(`(0x${offset.toString(16).toUpperCase()})`), caption);
-      } else {
-        assert.equal(caption, null);
-      }
-      assert.match(elapsed, /\d+ ms/);
-    }
+    shown.forEach((entry, i) => compared(entry, expectedEntry(files[i])));
+    const warnings = shown.flatMap((entry) => entry.diagnostics).filter(({ severity }) => severity === "warning");
+    assert.ok(warnings.some(({ mark }) => mark !== null), "a warning's bytes");
+    const { diagnostics } = shown[files.indexOf(join(scratch, "located.mid"))];
+    assert.deepEqual(diagnostics.map(({ code, location }) => [code, location]),
+      [["invalid-status", "トラック 2、イベント 3、ティック 1,920"]]);
     assertOwnFilesOnly(requests, url());
     await page.close();
   });
@@ -176,18 +216,19 @@ test("the page switches between Japanese and English", async () => {
     title: document.title,
     verdict: document.querySelector("#results .verdict").textContent,
     caption: document.querySelector("figcaption").textContent,
+    location: document.querySelector(".location").textContent,
+    labels: [...document.querySelectorAll(".explanation dt")].slice(0, 2).map((label) => label.textContent).join(),
   }));
   const japanese = await texts();
   await page.select("#language", "en");
   const english = await texts();
   assert.equal(japanese.lang, "ja");
   assert.equal(english.lang, "en");
-  for (const key of ["title", "verdict", "caption"]) assert.notEqual(english[key], japanese[key], key);
-  assert.match(english.title + english.verdict + english.caption, /^[\x20-\x7e—…]*$/, "English texts");
+  for (const key of ["title", "verdict", "caption", "location", "labels"]) assert.notEqual(english[key], japanese[key], key);
+  assert.match(english.title + english.verdict + english.caption + english.labels, /^[\x20-\x7e—…]*$/, "English texts");
   // Files checked now get the English checker's lines.
-  const [{ caption, elapsed, ...shown }] = await checkOnPage(page, [example("nonconforming.mid")]);
-  const { offset, ...expected } = expectedEntry(example("nonconforming.mid"), await createChecker({ language: "en" }));
-  assert.deepEqual(shown, expected);
+  const [shown] = await checkOnPage(page, [example("nonconforming.mid")]);
+  compared(shown, expectedEntry(example("nonconforming.mid"), await createChecker({ language: "en" })));
   await page.select("#language", "ja");
   assert.deepEqual(await texts(), japanese);
   await page.close();
@@ -219,7 +260,7 @@ test("on a phone's width nothing but the bytes view scrolls sideways", async () 
 
 test("a screenshot with an error shown, and the time a 50 MB file takes", async (t) => {
   const { page } = await openPage(pathToFileURL(join(webDir, "index.html")).href, { width: 900, height: 700 });
-  await checkOnPage(page, [example("conforming.mid"), example("nonconforming.mid")]);
+  await checkOnPage(page, [example("nonconforming.mid"), example("warnings.mid")]);
   await page.screenshot({ path: join(buildDir, "web-screenshot.png"), fullPage: true });
   const large = scratchFile("large.mid", largeSmf(50));
   const started = performance.now();

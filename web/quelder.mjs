@@ -3,18 +3,40 @@
 //
 //   import { createChecker } from "./quelder.mjs";
 //   const checker = await createChecker();           // { language: "ja" }
-//   const { conforms, stdout, stderr } = checker.check("song.mid", bytes);
+//   const { conforms, stdout, stderr, lines, diagnostics } = checker.check("song.mid", bytes);
+//   const codes = checker.codes();                   // what each code means
 //
 // check(name, bytes) checks one file: name is a string, echoed where the
 // command line echoes its argument (as a C string, it ends at a NUL), bytes a
 // Uint8Array holding the whole file. It returns the verdict and exactly the
 // text that the UTF-8 command-line program prints for that one file: stdout
-// its progress and verdict lines, stderr its diagnostics. A file that cannot
-// be held in the checker's memory gets the memory message and does not
+// its progress and verdict lines, stderr its diagnostics; lines the same lines
+// in the order they were written, each { stream: "stdout" | "stderr", text }
+// without its line feed; and diagnostics, one value for each diagnostic line
+// on stderr, in order:
+//   code          stable name, e.g. "track-length" (docs/codes.md)
+//   severity      "error", "warning" or "file-error"
+//   grade         "structure", "content", "recommendation"; "" for warnings
+//                 and file errors
+//   offset        of the field the line shows, from 0; null for a file error
+//   track, event  the track chunk and the event in it, counting from 1;
+//                 null outside a track
+//   tick          the track's delta times up to the event, its own included
+//                 (exact up to 2^53); null outside a track
+//   event_offset  where the event starts; null outside a track
+//   message       the message alone, in the checker's language: no form, no
+//                 line feed
+// (the names of the C library's quelder_diagnostic). A file that cannot be
+// held in the checker's memory gets the memory file error and does not
 // conform, as on the command line. Nothing is kept between calls: the core
 // frees the file's memory before check returns. check throws a TypeError when
 // bytes is not a Uint8Array, and passes on the error of a trap in the core
 // (whose next call then starts on a fresh instance).
+//
+// codes() returns the reference table of codes, in the order of their
+// numbers, in the checker's language: { code, severity, grade, rule, readers },
+// rule saying what the code's rule asks and readers what readers commonly do
+// with a file that breaks it.
 //
 // Options of createChecker:
 //   language  "ja" (default), or any other language whose quelder-<language>.wasm
@@ -24,26 +46,37 @@
 //
 // The core is a WASI reactor; it imports four WASI functions, provided here:
 // fd_write keeps what it writes to standard output and standard error, the
-// others answer as for a stream that is neither a terminal nor seekable.
+// others answer as for a stream that is neither a terminal nor seekable. It
+// also imports quelder.diagnostic, through which it hands over each
+// diagnostic as it prints its line (web/quelder_wasm.cpp).
 
 const errnoBadFileDescriptor = 8;
 const errnoNotSeekable = 70;
 const standardOutput = 1;
 const standardError = 2;
+const streamNames = { [standardOutput]: "stdout", [standardError]: "stderr" };
+
+// The names of the core's Severity and Grade numbers (catalogue/codes.h), as
+// the C library names them.
+const severityNames = ["error", "warning", "file-error"];
+const gradeNames = ["", "structure", "content", "recommendation"];
 
 export async function createChecker({ language = "ja", wasm } = {}) {
   const module = await compile(wasm ?? new URL(`quelder-${language}.wasm`, import.meta.url));
   let core = null;  // instantiated on first use, again after a trap
+  const started = () => (core ??= instantiate(module));
   return {
     check(name, bytes) {
       if (!(bytes instanceof Uint8Array)) throw new TypeError("check(name, bytes): bytes must be a Uint8Array");
-      core ??= instantiate(module);
       try {
-        return core.check(name, bytes);
+        return started().check(name, bytes);
       } catch (trap) {
         core = null;  // a trapped instance is in no state to go on
         throw trap;
       }
+    },
+    codes() {
+      return started().codes.map((row) => ({ ...row }));
     },
   };
 }
@@ -62,17 +95,24 @@ async function compile(wasm) {
 }
 
 function instantiate(module) {
-  const written = { [standardOutput]: new ByteSink(), [standardError]: new ByteSink() };
+  const written = new Output();
+  let diagnostics = [];
   let memory = null;
+  const encoder = new TextEncoder();
+  // A name may begin with U+FEFF: keep it, as the command line does.
+  const decoder = new TextDecoder("utf-8", { ignoreBOM: true });
+  const textAt = (pointer, length) => decoder.decode(new Uint8Array(memory.buffer, pointer, length));
+  const cString = (pointer) => textAt(pointer, new Uint8Array(memory.buffer, pointer).indexOf(0));
+
   const wasi = {
     fd_write(fd, iovs, iovsLength, writtenOut) {
-      if (!(fd in written)) return errnoBadFileDescriptor;
+      if (!(fd in streamNames)) return errnoBadFileDescriptor;
       const view = new DataView(memory.buffer);
       let total = 0;
       for (let i = 0; i < iovsLength; i++) {
         const base = view.getUint32(iovs + 8 * i, true);
         const length = view.getUint32(iovs + 8 * i + 4, true);
-        written[fd].append(new Uint8Array(memory.buffer, base, length));
+        written.append(fd, new Uint8Array(memory.buffer, base, length));
         total += length;
       }
       view.setUint32(writtenOut, total, true);
@@ -82,17 +122,38 @@ function instantiate(module) {
     fd_seek: () => errnoNotSeekable,
     fd_close: () => 0,
   };
-  const { exports } = new WebAssembly.Instance(module, { wasi_snapshot_preview1: wasi });
+  let codes = [];
+  const quelder = {
+    diagnostic(code, offset, track, event, tick, eventOffset, message, messageLength) {
+      const { severity, grade } = codes[code];
+      const inTrack = track !== 0;
+      diagnostics.push({
+        code: codes[code].code,
+        severity,
+        grade,
+        offset: severity === "file-error" ? null : offset >>> 0,
+        track: inTrack ? track : null,
+        event: inTrack ? event >>> 0 : null,
+        tick: inTrack ? tick : null,
+        event_offset: inTrack ? eventOffset >>> 0 : null,
+        message: textAt(message, messageLength),
+      });
+    },
+  };
+  const { exports } = new WebAssembly.Instance(module, { wasi_snapshot_preview1: wasi, quelder });
   memory = exports.memory;
   exports._initialize();
-
-  const encoder = new TextEncoder();
-  // A name may begin with U+FEFF: keep it, as the command line does.
-  const decoder = new TextDecoder("utf-8", { ignoreBOM: true });
-  const takeText = (fd) => decoder.decode(written[fd].take());
+  codes = Array.from({ length: exports.codeCount() }, (_, code) => ({
+    code: cString(exports.codeText(code, 0)),
+    severity: severityNames[exports.codeSeverity(code)],
+    grade: gradeNames[exports.codeGrade(code)],
+    rule: cString(exports.codeText(code, 1)),
+    readers: cString(exports.codeText(code, 2)),
+  }));
   const copyIn = (pointer, bytes) => new Uint8Array(memory.buffer, pointer, bytes.length).set(bytes);
 
   return {
+    codes,
     check(name, bytes) {
       const nameBytes = encoder.encode(String(name).split("\0", 1)[0] + "\0");
       const namePointer = exports.reserve(nameBytes.length) >>> 0;
@@ -101,10 +162,48 @@ function instantiate(module) {
       // Offsets are 32-bit: a larger file could not be held on the command line either.
       const imagePointer = bytes.length <= 0xfffffffe ? exports.reserve(bytes.length) >>> 0 : 0;
       if (imagePointer !== 0) copyIn(imagePointer, bytes);
+      diagnostics = [];
       const conforms = exports.checkNamedImage(namePointer, imagePointer, bytes.length >>> 0) === 1;
-      return { conforms, stdout: takeText(standardOutput), stderr: takeText(standardError) };
+      return { conforms, ...written.take(decoder), diagnostics };
     },
   };
+}
+
+// What one check writes to standard output and standard error: each stream's
+// bytes, and where each line ends, in the order the lines were written.
+class Output {
+  constructor() {
+    this.streams = { [standardOutput]: new ByteSink(), [standardError]: new ByteSink() };
+    this.lineStarts = { [standardOutput]: 0, [standardError]: 0 };
+    this.lineEnds = [];  // stream, start, end of each line, flat
+  }
+
+  append(fd, chunk) {
+    const sink = this.streams[fd];
+    const before = sink.length;
+    sink.append(chunk);
+    for (let feed = chunk.indexOf(0x0a); feed !== -1; feed = chunk.indexOf(0x0a, feed + 1)) {
+      this.lineEnds.push(fd, this.lineStarts[fd], before + feed);
+      this.lineStarts[fd] = before + feed + 1;
+    }
+  }
+
+  // { stdout, stderr, lines } so far; everything starts again empty. A last
+  // line without its line feed comes last.
+  take(decoder) {
+    const bytes = { [standardOutput]: this.streams[standardOutput].take(), [standardError]: this.streams[standardError].take() };
+    for (const fd of [standardOutput, standardError]) {
+      if (this.lineStarts[fd] < bytes[fd].length) this.lineEnds.push(fd, this.lineStarts[fd], bytes[fd].length);
+      this.lineStarts[fd] = 0;
+    }
+    const lines = [];
+    for (let i = 0; i < this.lineEnds.length; i += 3) {
+      const [fd, start, end] = this.lineEnds.slice(i, i + 3);
+      lines.push({ stream: streamNames[fd], text: decoder.decode(bytes[fd].subarray(start, end)) });
+    }
+    this.lineEnds = [];
+    return { stdout: decoder.decode(bytes[standardOutput]), stderr: decoder.decode(bytes[standardError]), lines };
+  }
 }
 
 // The bytes written to one stream during one check.

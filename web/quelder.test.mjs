@@ -50,17 +50,43 @@ const checker = await createChecker();
 // The verdict line of each answer, the name taken out, by checker and the
 // answer's conforms: each verdict must always come with the same line.
 const verdictLines = new Map();
+// The form of each diagnostic line, its offset taken out, by checker and
+// severity: each severity must always come with the same form.
+const diagnosticForms = new Map();
 
 function checkAll(checker, files) {
   const printed = { stdout: "", stderr: "" };
   if (!verdictLines.has(checker)) verdictLines.set(checker, { true: new Set(), false: new Set() });
   for (const { name, bytes } of files) {
-    const { conforms, stdout, stderr } = checker.check(name, bytes);
-    printed.stdout += stdout;
-    printed.stderr += stderr;
+    const result = checker.check(name, bytes);
+    printed.stdout += result.stdout;
+    printed.stderr += result.stderr;
+    const { conforms, stdout } = result;
     if (name !== "") verdictLines.get(checker)[conforms].add(stdout.split("\n")[1].replace(name, "%s"));
+    checkValues(checker, result);
   }
   return printed;
+}
+
+// lines are stdout and stderr line by line, and each diagnostic is the stderr
+// line at its place: its message after the form of its severity, which shows
+// its offset as the line does, a signed 32-bit number.
+function checkValues(checker, { stdout, stderr, lines, diagnostics }) {
+  const joined = (stream) => lines.filter((line) => line.stream === stream).map((line) => `${line.text}\n`).join("");
+  assert.ok(joined("stdout") === stdout && joined("stderr") === stderr, "lines are not those printed");
+  const diagnosticLines = lines.filter((line) => line.stream === "stderr");
+  assert.equal(diagnostics.length, diagnosticLines.length);
+  if (!diagnosticForms.has(checker)) diagnosticForms.set(checker, new Map());
+  const forms = diagnosticForms.get(checker);
+  diagnostics.forEach((diagnostic, i) => {
+    const { text } = diagnosticLines[i];
+    assert.ok(text.endsWith(diagnostic.message), `${text}\n${JSON.stringify(diagnostic)}`);
+    const form = text.slice(0, text.length - diagnostic.message.length);
+    const shown = diagnostic.offset === null ? form : form.replace(`(${diagnostic.offset | 0})`, "(%d)");
+    forms.set(diagnostic.severity, new Set([...(forms.get(diagnostic.severity) ?? []), shown]));
+    const inTrack = diagnostic.track !== null;
+    for (const field of ["event", "tick", "event_offset"]) assert.equal(diagnostic[field] !== null, inTrack, field);
+  });
 }
 
 const languages = dumpDir === undefined ? [] : readdirSync(dumpDir).sort();
@@ -93,6 +119,16 @@ test("conforms agrees with the verdict line", () => {
     assert.equal(lines.true.size, 1, [...lines.true].join("\n"));
     assert.equal(lines.false.size, 1, [...lines.false].join("\n"));
     assert.notDeepEqual(lines.true, lines.false);
+  }
+});
+
+test("each severity has one form, positional ones showing the offset", () => {
+  for (const forms of diagnosticForms.values()) {
+    assert.ok(forms.has("error") && forms.has("warning"), [...forms.keys()].join());
+    for (const [severity, form] of forms) {
+      assert.equal(form.size, 1, `${severity}: ${[...form].join(" | ")}`);
+      assert.equal([...form][0].includes("(%d)"), severity !== "file-error", severity);
+    }
   }
 });
 
@@ -148,6 +184,60 @@ test("a file too large for the checker's memory draws one file error, and the ne
   assert.equal(tooLarge.conforms, false);
   assert.deepEqual(lines.length, 2);
   assert.doesNotMatch(lines[0], /\(-?\d+\): /, "a file error has no offset");
+  assert.deepEqual(tooLarge.diagnostics.map(({ code, severity, offset, track }) => [code, severity, offset, track]),
+    [["memory-failed", "file-error", null, null]]);
   assert.equal(tooLarge.stdout, checker.check("huge.mid", nonconforming).stdout);
   assert.equal(checker.check("x.mid", conforming).conforms, true);
+});
+
+// A Standard MIDI File of the given format and track data.
+function smf(format, ...tracks) {
+  const be = (value, bytes) => Array.from({ length: bytes }, (_, i) => (value >>> (8 * (bytes - 1 - i))) & 0xff);
+  const header = [0x4d, 0x54, 0x68, 0x64, ...be(6, 4), ...be(format, 2), ...be(tracks.length, 2), 0x00, 0x60];
+  const chunks = tracks.flatMap((data) => [0x4d, 0x54, 0x72, 0x6b, ...be(data.length, 4), ...data]);
+  return Uint8Array.from([...header, ...chunks]);
+}
+
+const tempo = [0x00, 0xff, 0x51, 0x03, 0x07, 0xa1, 0x20];
+const endOfTrack = [0x00, 0xff, 0x2f, 0x00];
+
+// Where in the music, worked out by hand: tracks count from 1, events within
+// their track from 1, ticks sum the delta times (several bytes long too).
+test("diagnostics say where in the music they are", () => {
+  for (const [what, image, expected] of [
+    ["an error in the second track's fourth event", smf(1, [...tempo, ...endOfTrack], [
+      0x00, 0x90, 0x3c, 0x40,        // 41: tick 0
+      0x60, 0x80, 0x3c, 0x00,        // 45: tick 96
+      0x83, 0x00, 0x90, 0x3e, 0x40,  // 49: tick 480
+      0x81, 0x70, 0xf4,              // 54: tick 720, an undefined status at 56
+    ]), { code: "invalid-status", severity: "error", offset: 56, track: 2, event: 4, tick: 720, event_offset: 54 }],
+    ["a warning in the first track's third event", smf(0, [
+      0x00, 0x90, 0x3c, 0x40,        // 22: tick 0
+      0x83, 0x60, 0x80, 0x3c, 0x00,  // 26: tick 480
+      0x10, 0xff, 0x60, 0x01, 0x00,  // 31: tick 496, an unknown meta type
+      ...endOfTrack,
+    ]), { code: "unknown-meta-type", severity: "warning", track: 1, event: 3, tick: 496, event_offset: 31 }],
+    ["an error in the header", smf(3, endOfTrack),
+      { code: "format-invalid", severity: "error", grade: "content", offset: 8, track: null, event: null, tick: null, event_offset: null }],
+  ]) {
+    const [diagnostic] = checker.check("x.mid", image).diagnostics;
+    assert.deepEqual({ ...diagnostic, ...expected }, diagnostic, what);
+  }
+});
+
+test("codes() gives each code's rule and what readers do, in the checker's language", async () => {
+  const english = (await createChecker({ language: "en" })).codes();
+  const japanese = checker.codes();
+  assert.deepEqual(japanese.map(({ code, severity, grade }) => [code, severity, grade]),
+    english.map(({ code, severity, grade }) => [code, severity, grade]));
+  assert.equal(new Set(english.map(({ code }) => code)).size, english.length);
+  for (const [i, { code, severity, grade, rule, readers }] of english.entries()) {
+    assert.match(code, /^[a-z0-9]+(-[a-z0-9]+)*$/);
+    assert.equal(grade === "", severity !== "error", code);
+    assert.ok(rule !== "" && readers !== "" && rule !== japanese[i].rule && readers !== japanese[i].readers, code);
+  }
+  const codes = new Set(english.map(({ code }) => code));
+  for (const file of [nonconforming, readFileSync(new URL("warnings.mid", examples))]) {
+    for (const { code } of checker.check("x.mid", new Uint8Array(file)).diagnostics) assert.ok(codes.has(code), code);
+  }
 });

@@ -4,13 +4,65 @@
 // image in this module's memory, copies them in and calls checkNamedImage,
 // which prints what the command-line program prints for that file (progress
 // line, diagnostics, verdict) through the same report functions. Standard
-// output and standard error leave through WASI fd_write, the only way out.
+// output and standard error leave through WASI fd_write; each diagnostic also
+// leaves as a value, through the module's import quelder.diagnostic, at the
+// moment its line is printed. The reference table of codes is read through
+// codeCount, codeSeverity, codeGrade and codeText.
 #include <cstdint>
 #include <cstdlib>
 
 #include "app/file_driver.h"
+#include "app/printed_diagnostics.h"
+#include "catalogue/codes.h"
+#include "catalogue/texts.h"
 #include "check/check_file.h"
-#include "check/check_support.h"
+#include "render/diagnostic_text.h"
+
+// Provided by web/quelder.mjs: one diagnostic, its message (UTF-8, without
+// form or line feed) at message[0, messageLength). Numbers outside a track are
+// 0 there; the module makes them null. The tick goes as a double, exact up to
+// 2^53, as JavaScript numbers are.
+__attribute__((import_module("quelder"), import_name("diagnostic"))) void handOver(
+    std::uint32_t code, std::uint32_t offset, std::uint32_t track, std::uint32_t event, double tick,
+    std::uint32_t eventOffset, const char* message, std::uint32_t messageLength);
+
+namespace {
+
+// No message of the catalogue comes near this; a longer one gets a block.
+constexpr std::size_t kMessageCapacity = 1024;
+
+void handOverMessage(const Diagnostic& diagnostic, const char* message, std::size_t length) {
+  const Location& at = diagnostic.location;
+  handOver(static_cast<std::uint32_t>(diagnostic.code), diagnostic.offset, at.track, at.event,
+           static_cast<double>(at.tick), at.eventOffset, message,
+           static_cast<std::uint32_t>(length));
+}
+
+// The line on standard error, then the value.
+void printAndHandOver(void*, const Diagnostic& diagnostic) {
+  printingSink()(diagnostic);
+  char message[kMessageCapacity];
+  const std::size_t length = renderMessage(texts(), diagnostic, message, sizeof message);
+  if (length < sizeof message) return handOverMessage(diagnostic, message, length);
+  char* whole = static_cast<char*>(std::malloc(length + 1));
+  if (whole == nullptr) return handOverMessage(diagnostic, message, sizeof message - 1);
+  renderMessage(texts(), diagnostic, whole, length + 1);
+  handOverMessage(diagnostic, whole, length);
+  std::free(whole);
+}
+
+constexpr DiagnosticSink kSink{printAndHandOver, nullptr};
+
+// A file that could not be reserved: the memory file error, as the command
+// line gives for a file it cannot hold.
+bool memoryFailure() {
+  Diagnostic memory;
+  memory.code = Code::memoryFailed;
+  kSink(memory);
+  return false;
+}
+
+}  // namespace
 
 extern "C" {
 
@@ -22,16 +74,40 @@ __attribute__((export_name("reserve"))) void* reserve(std::uint32_t size) {
 
 // Checks the size bytes of image under name (NUL-terminated) and frees both
 // blocks, so that nothing is held between files. A null image is one that
-// could not be reserved: it draws the memory message, as on the command line.
-// Returns 1 iff the file conforms.
+// could not be reserved. Returns 1 iff the file conforms.
 __attribute__((export_name("checkNamedImage"))) int checkNamedImage(char* name, std::uint8_t* image,
                                                                     std::uint32_t size) {
-  const bool conforms = checkBetweenLines(name, [&] {
-    return image != nullptr ? checkImage(image, size, printingSink()) : reportMemoryFailure();
-  });
+  const bool conforms = checkBetweenLines(
+      name, [&] { return image != nullptr ? checkImage(image, size, kSink) : memoryFailure(); });
   std::free(image);
   std::free(name);
   return conforms ? 1 : 0;
+}
+
+// The reference table: codes 0 to codeCount() - 1, each with the Severity and
+// Grade of catalogue/codes.h as numbers, and its texts in this checker's
+// catalogue (NUL-terminated, UTF-8, static): 0 its name, 1 the rule, 2 what
+// readers do. Null for a code or text that does not exist.
+__attribute__((export_name("codeCount"))) std::uint32_t codeCount() { return kCodeCount; }
+
+__attribute__((export_name("codeSeverity"))) std::uint32_t codeSeverity(std::uint32_t code) {
+  return code < kCodeCount ? static_cast<std::uint32_t>(kCodes[code].severity) : 0;
+}
+
+__attribute__((export_name("codeGrade"))) std::uint32_t codeGrade(std::uint32_t code) {
+  return code < kCodeCount ? static_cast<std::uint32_t>(kCodes[code].grade) : 0;
+}
+
+__attribute__((export_name("codeText"))) const char* codeText(std::uint32_t code,
+                                                              std::uint32_t text) {
+  if (code >= kCodeCount) return nullptr;
+  const Message& message = texts().messages.all[code];
+  switch (text) {
+    case 0: return kCodes[code].name;
+    case 1: return message.rule;
+    case 2: return message.readers;
+  }
+  return nullptr;
 }
 
 }  // extern "C"

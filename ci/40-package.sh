@@ -1,36 +1,53 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Packaging: build the Debian package, lint it (lintian: no error, no
-# warning) and check the packaged binary's hardening, install it, run the
-# installed program and compare its output bytes, lint the installed manual
-# pages, and remove the package again so that the machine is left as it was
-# found. Runs as root.
+# Packaging: build the Debian packages (quelder, libquelder1,
+# libquelder-dev), lint them (lintian: no error, no warning) and check the
+# packaged binaries' hardening, install them, run the installed program and
+# compare its output bytes, lint the installed manual pages, build the C
+# example against the installed library (ci/library-example.sh), and remove
+# the packages again so that the machine is left as it was found. Runs as
+# root.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
 build=$repo/build-pkg
 started=$SECONDS
 
-if dpkg-query -W -f='${Status}' quelder 2>/dev/null | grep -q 'ok installed'; then
-  echo "40-package: quelder is already installed; remove it first" >&2
-  exit 1
-fi
+packages=(quelder libquelder1 libquelder-dev)
+for package in "${packages[@]}"; do
+  if dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed'; then
+    echo "40-package: $package is already installed; remove it first" >&2
+    exit 1
+  fi
+done
 
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+# The packages install under /usr, the library in its multiarch directory.
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCMAKE_INSTALL_PREFIX=/usr \
   -DQUELDER_OUTPUT_ENCODING=CP932 >/dev/null
 cmake --build "$build" -j2
-rm -f "$build"/quelder_*.deb
+rm -f "$build"/*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
-debs=("$build"/quelder_*.deb)
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")-1
+arch=$(dpkg --print-architecture)
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+debs=()
+for package in "${packages[@]}"; do
+  debs+=("$build/${package}_${version}_${arch}.deb")
+done
 deb=${debs[0]}
-echo "-- $(basename "$deb")"
-dpkg-deb -I "$deb"
+lib_deb=${debs[1]}
+dev_deb=${debs[2]}
+for package_deb in "${debs[@]}"; do
+  echo "-- $(basename "$package_deb")"
+  dpkg-deb -I "$package_deb"
+  dpkg-deb -c "$package_deb"
+done
 
 tmp=$(mktemp -d)
 installed=0
 cleanup() {
   if [ "$installed" -eq 1 ]; then
-    DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq quelder >/dev/null
+    DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq "${packages[@]}" >/dev/null
   fi
   rm -rf "$tmp"
 }
@@ -52,14 +69,58 @@ for path in ./usr/bin/quelder ./usr/share/man/man1/quelder.1.gz ./usr/share/man/
   ./usr/share/man/ja/man1/quelder-utf8.1.gz ./usr/share/man/ja/man1/quelder-en.1.gz; do
   grep -qx -- "$path" "$tmp/contents" || fail "$path is not in the package"
 done
-for field in Package:quelder Version:1.0.0-1 Section:sound; do
-  value=$(dpkg-deb -f "$deb" "${field%%:*}")
-  [ "$value" = "${field#*:}" ] || fail "${field%%:*} is '$value', not '${field#*:}'"
-done
+# The control fields each package must have: package:version:section.
+check_fields() {
+  package_deb=$1 expected=$2
+  IFS=: read -r package version_ section <<<"$expected"
+  for field in "Package:$package" "Version:$version_" "Section:$section"; do
+    value=$(dpkg-deb -f "$package_deb" "${field%%:*}")
+    [ "$value" = "${field#*:}" ] || fail "$package: ${field%%:*} is '$value', not '${field#*:}'"
+  done
+}
+check_fields "$deb" "quelder:$version:sound"
 dpkg-deb -f "$deb" Depends | grep -q 'libc6' || fail "Depends does not name libc6"
 
+# The runtime library: the shared library and its SONAME link, nothing a
+# program is built with; shlibs and symbols name it, and a trigger runs
+# ldconfig (no maintainer script).
+check_fields "$lib_deb" "libquelder1:$version:libs"
+dpkg-deb -c "$lib_deb" | awk '{print $6}' >"$tmp/lib-contents"
+for path in "./usr/lib/$multiarch/libquelder.so.1" "./usr/lib/$multiarch/libquelder.so.${version%-*}" \
+  ./usr/share/doc/libquelder1/copyright ./usr/share/doc/libquelder1/changelog.Debian.gz; do
+  grep -qx -- "$path" "$tmp/lib-contents" || fail "$path is not in libquelder1"
+done
+grep -qE '/include/|\.a$|libquelder\.so$|\.pc$|\.cmake$' "$tmp/lib-contents" &&
+  fail "libquelder1 holds development files"
+dpkg-deb -e "$lib_deb" "$tmp/lib-control"
+[ "$(cat "$tmp/lib-control/shlibs")" = "libquelder 1 libquelder1 (>= $version)" ] ||
+  fail "shlibs is '$(cat "$tmp/lib-control/shlibs")'"
+head -n 1 "$tmp/lib-control/symbols" | grep -qx 'libquelder.so.1 libquelder1 #MINVER#' ||
+  fail "symbols does not name libquelder.so.1 and libquelder1"
+grep -q '^ quelder_check_file@QUELDER_1 ' "$tmp/lib-control/symbols" || fail "symbols lacks quelder_check_file"
+grep -qx 'activate-noawait ldconfig' "$tmp/lib-control/triggers" || fail "libquelder1 has no ldconfig trigger"
+for script in postinst postrm; do
+  [ -e "$tmp/lib-control/$script" ] && fail "libquelder1 has a $script"
+done
+
+# The development package: header, the link to the shared library, the
+# static one, pkg-config and CMake files; it needs this very runtime.
+check_fields "$dev_deb" "libquelder-dev:$version:libdevel"
+dpkg-deb -c "$dev_deb" | awk '{print $6}' >"$tmp/dev-contents"
+for path in ./usr/include/quelder/quelder.h "./usr/lib/$multiarch/libquelder.so" \
+  "./usr/lib/$multiarch/libquelder.a" "./usr/lib/$multiarch/pkgconfig/quelder.pc" \
+  "./usr/lib/$multiarch/cmake/quelder/quelderConfig.cmake" \
+  "./usr/lib/$multiarch/cmake/quelder/quelderConfigVersion.cmake" \
+  "./usr/lib/$multiarch/cmake/quelder/quelderTargets.cmake" \
+  ./usr/share/doc/libquelder-dev/copyright ./usr/share/doc/libquelder-dev/changelog.Debian.gz; do
+  grep -qx -- "$path" "$tmp/dev-contents" || fail "$path is not in libquelder-dev"
+done
+grep -q 'libquelder\.so\.1' "$tmp/dev-contents" && fail "libquelder-dev holds the runtime library"
+[ "$(dpkg-deb -f "$dev_deb" Depends)" = "libquelder1 (= $version)" ] ||
+  fail "libquelder-dev depends on '$(dpkg-deb -f "$dev_deb" Depends)'"
+
 # lintian: any error or warning fails; info tags are listed.
-lintian --display-info --tag-display-limit 0 "$deb" >"$tmp/lintian" 2>&1 || true
+lintian --display-info --tag-display-limit 0 "${debs[@]}" >"$tmp/lintian" 2>&1 || true
 cat "$tmp/lintian"
 grep -qE '^[EW]: ' "$tmp/lintian" && fail "lintian reports errors or warnings"
 # The hardening that dpkg-buildflags gives (fortify, stack protector, relro,
@@ -67,8 +128,11 @@ grep -qE '^[EW]: ' "$tmp/lintian" && fail "lintian reports errors or warnings"
 # its start files lack the marking, so that check is not asked for.
 dpkg-deb -x "$deb" "$tmp/unpacked"
 hardening-check --nocfprotection "$tmp/unpacked/usr/bin/quelder" || fail "the packaged binary is not hardened"
+dpkg-deb -x "$lib_deb" "$tmp/unpacked-lib"
+hardening-check --nocfprotection "$tmp/unpacked-lib/usr/lib/$multiarch/libquelder.so.${version%-*}" ||
+  fail "the packaged library is not hardened"
 
-(cd "$build" && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "./$(basename "$deb")" >/dev/null)
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${debs[@]}" >/dev/null
 installed=1
 [ "$(command -v quelder)" = /usr/bin/quelder ] || fail "quelder on PATH is $(command -v quelder || echo nothing)"
 
@@ -173,12 +237,19 @@ else
   sh tests/man_lint_test.sh "$tmp/unpacked$en" "$tmp/unpacked$ja" || fail "packaged manual pages do not lint clean"
 fi
 
-DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq quelder >/dev/null
+# The C example against the installed library.
+bash ci/library-example.sh || fail "the C example does not build or list the examples as expected"
+
+DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq "${packages[@]}" >/dev/null
 installed=0
-dpkg-query -W -f='${Status}' quelder 2>/dev/null | grep -q 'ok installed' && fail "quelder is still installed"
-for program in quelder quelder-utf8 quelder-en; do
-  [ -e /usr/bin/$program ] && fail "/usr/bin/$program is left behind"
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' && fail "$package is still installed"
 done
+for path in /usr/bin/quelder /usr/bin/quelder-utf8 /usr/bin/quelder-en /usr/include/quelder \
+  "/usr/lib/$multiarch/libquelder.so.1" "/usr/lib/$multiarch/pkgconfig/quelder.pc"; do
+  [ -e "$path" ] && fail "$path is left behind"
+done
+ldconfig -p | grep -q 'libquelder\.so' && fail "the dynamic linker's cache still names libquelder"
 
 echo "-- package step took $((SECONDS - started)) s"
 if [ "$failures" -ne 0 ]; then

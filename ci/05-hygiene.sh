@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Hygiene: no include cycle among the units of check/, stream/, app/ and
-# platform/, and every C++ source formatted by the project's .clang-format.
+# Hygiene: no include cycle among the units of catalogue/, stream/, check/,
+# render/, platform/, app/ and lib/, and every C++ source formatted by the project's .clang-format.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ostream>
 #include <cstdint>
+#include <ostream>
 #include <random>
 #include <string>
 #include <thread>
@@ -33,8 +33,8 @@ struct Seen {
 
 void PrintTo(const Seen& d, std::ostream* out) {
   *out << d.code << " severity " << d.severity << " grade " << d.grade << " at " << d.offset
-       << ", track " << d.track << ", event " << d.event << ", tick " << d.tick
-       << ", event offset " << d.eventOffset << ": " << d.message;
+       << ", track " << d.track << ", event " << d.event << ", tick " << d.tick << ", event offset "
+       << d.eventOffset << ": " << d.message;
 }
 
 struct Outcome {
@@ -61,9 +61,7 @@ Outcome check(const Bytes& image, quelder_language language = QUELDER_LANGUAGE_E
 }
 
 // A track whose note lasts 0x60 ticks, then one event more.
-Bytes noteThen(const Bytes& last) {
-  return concat({hex("00 90 3C 40 60 80 3C 00"), last});
-}
+Bytes noteThen(const Bytes& last) { return concat({hex("00 90 3C 40 60 80 3C 00"), last}); }
 
 struct LocationCase {
   std::string name;
@@ -191,8 +189,8 @@ TEST(Library, ThreadsCheckingAtOnceFindWhatOneThreadFinds) {
   const std::vector<Bytes> images = variedImages(3000);
   std::vector<Outcome> expected;
   for (const Bytes& image : images) expected.push_back(check(image));
-  const auto kinds = std::count_if(expected.begin(), expected.end(),
-                                   [](const Outcome& o) { return o.conforms; });
+  const auto kinds =
+      std::count_if(expected.begin(), expected.end(), [](const Outcome& o) { return o.conforms; });
   EXPECT_GT(kinds, 100);  // both verdicts occur
   EXPECT_LT(kinds, 2900);
 

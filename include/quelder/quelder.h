@@ -35,9 +35,9 @@ extern "C" {
 const char* quelder_version(void);
 
 typedef enum quelder_severity {
-  QUELDER_SEVERITY_ERROR = 0,      /* a rule broken at an offset: the file does not conform */
-  QUELDER_SEVERITY_WARNING = 1,    /* an unknown chunk or meta-event type, stepped over */
-  QUELDER_SEVERITY_FILE_ERROR = 2  /* the file could not be opened, sized, held or read */
+  QUELDER_SEVERITY_ERROR = 0,     /* a rule broken at an offset: the file does not conform */
+  QUELDER_SEVERITY_WARNING = 1,   /* an unknown chunk or meta-event type, stepped over */
+  QUELDER_SEVERITY_FILE_ERROR = 2 /* the file could not be opened, sized, held or read */
 } quelder_severity;
 
 /* How far a reader can trust the file past a diagnostic. */
@@ -55,16 +55,16 @@ typedef enum quelder_language {
 
 /* One diagnostic. Strings are UTF-8 and live as long as the result. */
 typedef struct quelder_diagnostic {
-  const char* code;         /* stable, e.g. "track-length"; see quelder_codes() */
+  const char* code; /* stable, e.g. "track-length"; see quelder_code() */
   quelder_severity severity;
   quelder_grade grade;
-  int64_t offset;           /* the field's byte offset from 0; -1 for a file error */
-  uint32_t track;           /* the track chunk, counting from 1; 0 outside a track */
-  uint32_t event;           /* the event in its track, counting from 1; 0 outside a track */
-  uint64_t tick;            /* sum of the track's delta times up to the event */
-  int64_t event_offset;     /* where the event starts; -1 outside a track */
-  int after_first_error;    /* findings only: 1 when it comes after the first error */
-  const char* message;      /* in the language asked for, without the form or line end */
+  int64_t offset;        /* the field's byte offset from 0; -1 for a file error */
+  uint32_t track;        /* the track chunk, counting from 1; 0 outside a track */
+  uint32_t event;        /* the event in its track, counting from 1; 0 outside a track */
+  uint64_t tick;         /* sum of the track's delta times up to the event */
+  int64_t event_offset;  /* where the event starts; -1 outside a track */
+  int after_first_error; /* findings only: 1 when it comes after the first error */
+  const char* message;   /* in the language asked for, without the form or line end */
 } quelder_diagnostic;
 
 typedef struct quelder_options {

@@ -123,8 +123,7 @@ TEST(ChunkWalk, UnknownChunkRunsPastTheEnd) {
 
 TEST(ChunkWalk, ChunkHeaderCutShort) {
   expectCases({
-      {"type: 3 bytes", concat({header(0, 1), text("MTr")}), line(Code::chunkMalformed, 14),
-       false},
+      {"type: 3 bytes", concat({header(0, 1), text("MTr")}), line(Code::chunkMalformed, 14), false},
       {"type complete, nothing after it", concat({header(0, 1), text("MTrk")}),
        line(Code::chunkLengthUnreadable, 14), false},
       {"length: 1 of 4 bytes", concat({header(0, 1), text("MTrk"), hex("00")}),

@@ -74,8 +74,8 @@ TEST(HeaderCheck, Length) {
        line(Code::headerLengthNotSix, 4, 2147483647), false},
       {"length 0x80000000", rawHeader(0x80000000, 0, 0, 96),
        line(Code::headerLengthNotSix, 4, -2147483648L), false},
-      {"length 0xFFFFFFFF", rawHeader(0xFFFFFFFF, 0, 0, 96),
-       line(Code::headerLengthNotSix, 4, -1), false},
+      {"length 0xFFFFFFFF", rawHeader(0xFFFFFFFF, 0, 0, 96), line(Code::headerLengthNotSix, 4, -1),
+       false},
   });
 }
 
@@ -93,8 +93,7 @@ TEST(HeaderCheck, Format) {
       // The format is judged before the track count is read.
       {"format 3 and the file ends after it", concat({text("MThd"), be32(6), be16(3)}),
        line(Code::formatInvalid, 8, 3), false},
-      {"format 3 and a bad division", header(3, 0, 0xE400), line(Code::formatInvalid, 8, 3),
-       false},
+      {"format 3 and a bad division", header(3, 0, 0xE400), line(Code::formatInvalid, 8, 3), false},
   });
 }
 

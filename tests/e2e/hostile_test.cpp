@@ -57,8 +57,7 @@ TEST(Hostile, HugeDeclaredLengthsWithFewBytesPresent) {
        false},
       // Unrecognised data is only stepped over: the warning, then the shortfall.
       {"unknown meta 0x0FFFFFFF", oneTrack(hex("00 FF 21 FF FF FF 7F 61 62")),
-       line(Code::unknownMetaType, 28) + line(Code::metaDataLengthWrong, 29, kMaxVarLen),
-       false},
+       line(Code::unknownMetaType, 28) + line(Code::metaDataLengthWrong, 29, kMaxVarLen), false},
       // A fixed length is judged before any data is read.
       {"End of Track 0x0FFFFFFF", oneTrack(hex("00 FF 2F FF FF FF 7F")),
        line(texts().metaLengthMustBe[0], 28, texts().metaEvents.endOfTrack), false},

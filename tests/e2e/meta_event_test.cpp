@@ -147,8 +147,7 @@ TEST(MetaEventFraming, UnrecognisedTypesWarnAndAreSkipped) {
   }
   expectCases(cases);
   expectCases({
-      {"length 0", oneTrack(hex("00 FF 21 00 00 FF 2F 00")), line(Code::unknownMetaType, 25),
-       true},
+      {"length 0", oneTrack(hex("00 FF 21 00 00 FF 2F 00")), line(Code::unknownMetaType, 25), true},
       // The skipped data holds an End of Track and a status byte: neither is seen.
       {"data that looks like events", oneTrack(hex("00 FF 60 06 00 FF 2F 00 F8 FF 00 FF 2F 00")),
        line(Code::unknownMetaType, 25), true},
@@ -206,8 +205,8 @@ TEST(MetaEventFraming, EndOfTrackOffsetInTheTrackLengthError) {
       {"declared longer than the file", concat({header(0, 1), chunkDeclaring("MTrk", 6, eot)}),
        line(Code::trackLengthWrong, 25, 6), false},
       {"declared one byte short, event ends the file",
-       concat({header(0, 1), chunkDeclaring("MTrk", 3, eot)}),
-       line(Code::trackLengthWrong, 25, 3), false},
+       concat({header(0, 1), chunkDeclaring("MTrk", 3, eot)}), line(Code::trackLengthWrong, 25, 3),
+       false},
       {"declared one byte short, another track follows",
        concat({header(1, 2), chunkDeclaring("MTrk", 3, eot), track(eot)}),
        line(Code::trackLengthWrong, 26, 3), false},

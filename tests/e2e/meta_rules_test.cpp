@@ -383,8 +383,7 @@ TEST(MetaRulesRealisticFile, Conforms) {
   const Bytes port = hex("FF 21 01 00");
   const auto at = std::search(image.begin(), image.end(), port.begin(), port.end());
   ASSERT_NE(at, image.end());
-  expectCheck(image, line(Code::unknownMetaType, static_cast<long>(at - image.begin()) + 2),
-              true);
+  expectCheck(image, line(Code::unknownMetaType, static_cast<long>(at - image.begin()) + 2), true);
 }
 
 }  // namespace

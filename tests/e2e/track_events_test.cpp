@@ -79,8 +79,8 @@ TEST(TrackEvents, DeltaTime) {
        line(Code::deltaTimeInvalid, 30), false},
       // The data ends inside the quantity: its last byte in the file.
       {"file ends after 81", fileEndingIn(hex("81")), line(Code::deltaTimeInvalid, 22), false},
-      {"file ends after 81 82 83", fileEndingIn(hex("81 82 83")),
-       line(Code::deltaTimeInvalid, 24), false},
+      {"file ends after 81 82 83", fileEndingIn(hex("81 82 83")), line(Code::deltaTimeInvalid, 24),
+       false},
       {"file ends after 81 82 83 84", fileEndingIn(hex("81 82 83 84")),
        line(Code::deltaTimeInvalid, 25), false},
       {"file ends inside the second delta time", fileEndingIn(hex("00 90 3C 40 81 82")),
@@ -127,11 +127,11 @@ TEST(TrackEvents, RunningStatus) {
       {"cancelled by F0", oneTrack(hex("00 F0 01 F7 00 3C 40 00 FF 2F 00")),
        line(Code::statusOmitted, 26), false},
       {"Note On, then cancelled by F0",
-       oneTrack(hex("00 90 3C 40 00 F0 01 F7 00 3C 40 00 FF 2F 00")),
-       line(Code::statusOmitted, 30), false},
+       oneTrack(hex("00 90 3C 40 00 F0 01 F7 00 3C 40 00 FF 2F 00")), line(Code::statusOmitted, 30),
+       false},
       {"Note On, then cancelled by F7",
-       oneTrack(hex("00 90 3C 40 00 F7 01 05 00 3C 40 00 FF 2F 00")),
-       line(Code::statusOmitted, 30), false},
+       oneTrack(hex("00 90 3C 40 00 F7 01 05 00 3C 40 00 FF 2F 00")), line(Code::statusOmitted, 30),
+       false},
       {"Note On, then cancelled by an empty F7",
        oneTrack(hex("00 90 3C 40 00 F7 00 00 3C 40 00 FF 2F 00")), line(Code::statusOmitted, 29),
        false},
@@ -183,8 +183,7 @@ TEST(TrackEvents, ChannelMessageLengths) {
          "", true});
     cases.push_back(
         {name + "and the file ends after the status", fileEndingIn(concat({hex("00"), status})),
-         line(kind.dataBytes == 1 ? Code::oneDataByte : Code::twoDataBytes, 23, kind.name),
-         false});
+         line(kind.dataBytes == 1 ? Code::oneDataByte : Code::twoDataBytes, 23, kind.name), false});
     if (kind.dataBytes == 2) {
       cases.push_back({name + "and the file ends after one data byte",
                        fileEndingIn(concat({hex("00"), status, hex("3C")})),
@@ -278,8 +277,8 @@ TEST(TrackEvents, StatusBytesNotAllowedInATrack) {
     if (status == 0xF7) continue;
     const Bytes event{0x00, static_cast<std::uint8_t>(status), 0x00, 0x00};
     cases.push_back({twoDigitHex(status) + " as the first event",
-                     oneTrack(concat({event, endOfTrack()})),
-                     line(Code::invalidEvent, 23, status), false});
+                     oneTrack(concat({event, endOfTrack()})), line(Code::invalidEvent, 23, status),
+                     false});
   }
   cases.push_back({"F8 where running status could stand",
                    oneTrack(hex("00 90 3C 40 00 F8 00 FF 2F 00")),

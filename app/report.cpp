@@ -13,6 +13,9 @@ namespace {
 // through every check step that prints.
 bool outputLost = false;
 bool diagnosticsLost = false;
+// Streams that were closed when the program started: their lines go nowhere.
+bool outputClosed = false;
+bool diagnosticsClosed = false;
 
 // Only a long file name makes a line this long. Without memory for it the
 // stream formats the line itself: the same bytes, perhaps in more than one
@@ -73,15 +76,20 @@ PrintableName::~PrintableName() { std::free(allocated_); }
 void printOutput(const char* format, ...) {
   std::va_list args;
   va_start(args, format);
-  if (!writeLine(stdout, format, args)) outputLost = true;
+  if (outputClosed || !writeLine(stdout, format, args)) outputLost = true;
   va_end(args);
 }
 
 void printDiagnostic(const char* format, ...) {
   std::va_list args;
   va_start(args, format);
-  if (!writeLine(stderr, format, args)) diagnosticsLost = true;
+  if (diagnosticsClosed || !writeLine(stderr, format, args)) diagnosticsLost = true;
   va_end(args);
+}
+
+void treatAsClosed(bool output, bool diagnostics) {
+  outputClosed = output;
+  diagnosticsClosed = diagnostics;
 }
 
 bool reportWriteFailures() {

@@ -56,6 +56,11 @@ bool reportError(const Format<Args...>& format, std::type_identity_t<Args>... ar
   return false;
 }
 
+// Says which standard streams were closed when the program started (their
+// descriptors now lead to the null device): from then on each line meant for
+// one of them counts as lost, as one that the stream refused would.
+void treatAsClosed(bool output, bool diagnostics);
+
 // After the last line: when a line could not be written since the previous
 // call, says on standard error which stream lost it (standard output first)
 // and returns true. The driver exits with status 1 then, and only then.

@@ -5,7 +5,9 @@
 
 #include <array>
 #include <bit>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -207,6 +209,52 @@ TEST(Driver, ControlBytesInNamesAreEchoedAsQuestionMarks) {
     EXPECT_EQ(run.err, line(texts().sizeFailed, (echoed + "?.huge").c_str()) +
                            line(texts().openFailed, (echoed + "?.missing").c_str()));
   }
+}
+
+// The writer formats a line in a buffer of 512 bytes, its NUL included, and
+// a longer one apart: lines of 511, 512 and 513 bytes, on standard output and
+// on standard error, each arrive whole, ended by their line feed.
+TEST(Driver, LinesAroundTheWritersBufferSizeArriveWhole) {
+  struct LineOfName {
+    const char* label;
+    const char* format;  // takes the name
+    bool conforms;       // false: the file is missing
+  };
+  const LineOfName kinds[] = {
+      {"progress", texts().progress.text, false},
+      {"conforms", texts().conforms.text, true},
+      {"does not conform", texts().doesNotConform.text, false},
+      {"open failed", texts().openFailed.text, false},
+  };
+  TempDir dir;
+  std::vector<std::string> paths;
+  std::string out;
+  std::string err;
+  for (const std::size_t length : {511, 512, 513}) {
+    for (const LineOfName& kind : kinds) {
+      // Beyond Windows's 260-byte paths no file can be made.
+      if (kind.conforms && windowsBinary()) continue;
+      SCOPED_TRACE(std::string(kind.label) + ", " + std::to_string(length));
+      // In names of at most 100 bytes, in a directory of its own.
+      std::string path = dir.path() + "/" + std::to_string(length) + kind.label[0] + "/";
+      const std::size_t pathLength = length - (std::strlen(kind.format) - 2);
+      while (path.size() < pathLength) path += path.size() - path.rfind('/') > 100 ? '/' : 'n';
+      if (path.back() == '/') path.back() = 'n';
+      ASSERT_EQ(std::snprintf(nullptr, 0, kind.format, path.c_str()), static_cast<int>(length));
+      if (kind.conforms) {
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        dir.write(path.substr(dir.path().size() + 1), smf(0, {endOfTrack()}));
+      } else {
+        err += line(texts().openFailed, path.c_str());
+      }
+      paths.push_back(path);
+      out += progressLine(path) + verdictLine(path, kind.conforms);
+    }
+  }
+  const RunResult run = runQuelder(paths);
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.out, out);
+  EXPECT_EQ(run.err, err);
 }
 
 TEST(Driver, SameFileTwiceGivesIdenticalOutput) {

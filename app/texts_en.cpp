@@ -99,3 +99,4 @@ constexpr Texts kEnglish = {
 }  // namespace
 
 const Texts& texts() { return kEnglish; }
+TextEncoding textEncoding() { return literalEncoding(); }

@@ -100,3 +100,4 @@ constexpr Texts kJapanese = {
 }  // namespace
 
 const Texts& texts() { return kJapanese; }
+TextEncoding textEncoding() { return literalEncoding(); }

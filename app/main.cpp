@@ -8,11 +8,13 @@
 
 // Every argument is a file name, even one that starts with a hyphen. The exit
 // status is 0 whatever the verdicts: the verdict lines are the result. It is 1
-// only when a line could not be written, so that lost verdicts never pass for
-// a clean run.
+// only when a line could not be written, or went to a stream that was closed
+// at start, so that lost verdicts never pass for a clean run.
 int main(int argc, char** argv) {
   // Otherwise a closed standard descriptor goes to the first file opened.
-  if (!reserveStandardDescriptors()) return 1;
+  ClosedStreams closed;
+  if (!reserveStandardDescriptors(&closed)) return 1;
+  treatAsClosed(closed.output, closed.error);
   // The build names the program as it is installed.
   if (argc < 2) printOutput(texts().banner, QUELDER_PROGRAM_NAME);
   for (int i = 1; i < argc; ++i) {

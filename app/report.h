@@ -12,11 +12,18 @@
 // very long one), so standard output and standard error interleave in the
 // order they were produced even when both go to one place.
 
-// A file name as it is echoed, for the %s of a line: each byte below 0x20 and
-// the byte 0x7F shows as '?', as `ls -q` shows them, so that no name can add
-// a line of its own, overwrite one or send the terminal an escape sequence.
-// Every other byte, CP932 and UTF-8 included, passes unchanged. The file
-// itself is still opened by its real name.
+// A file name as it is echoed, for the %s of a line: what could end or
+// overwrite a line or send the terminal an escape sequence shows as '?', as
+// `ls -q` shows it, so that no name can add a line of its own. Beside texts
+// in CP932 that is each byte below 0x20 and the byte 0x7F; every other byte
+// passes unchanged. Beside texts in UTF-8 (except on Windows, which hands a
+// program its arguments in the ANSI code page whatever its texts) the name is
+// read as UTF-8: each of U+0000-U+001F, U+007F, U+0080-U+009F (NEL among
+// them), U+2028 and U+2029 shows as one '?', and so does each byte that does
+// not begin a well-formed sequence (an overlong form, a surrogate, a sequence
+// cut short, a stray continuation byte); every other character passes
+// unchanged. What is printed is then well-formed UTF-8 in which no reader
+// finds a line break. The file itself is still opened by its real name.
 class PrintableName {
  public:
   explicit PrintableName(const char* name);
@@ -47,6 +54,11 @@ template <typename... Args>
 void printDiagnostic(const Format<Args...>& format, std::type_identity_t<Args>... args) {
   printDiagnostic(format.text, args...);
 }
+
+// Says which standard streams were closed when the program started (their
+// descriptors now lead to the null device): from then on each line meant for
+// one of them counts as lost, as one that the stream refused would.
+void treatAsClosed(bool output, bool diagnostics);
 
 // After the last line: when a line could not be written since the previous
 // call, says on standard error which stream lost it (standard output first)

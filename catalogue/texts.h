@@ -242,3 +242,15 @@ const Texts& englishTexts();
 
 // The catalogue this command-line program prints with.
 const Texts& texts();
+
+// How the catalogue's texts are encoded, as its unit was compiled
+// (-fexec-charset): PrintableName reads a file name to match.
+enum class TextEncoding { cp932, utf8 };
+TextEncoding textEncoding();
+
+// The encoding of the calling unit's string literals; a program's catalogue
+// answers textEncoding() with it. U+3042 is two bytes in CP932 and three in
+// UTF-8.
+consteval TextEncoding literalEncoding() {
+  return sizeof("\u3042") == 4 ? TextEncoding::utf8 : TextEncoding::cp932;
+}

@@ -203,4 +203,192 @@ TEST(EventRun, NotesUnderRunningStatusAddUpTheirDeltaTimes) {
   }
 }
 
+// --- The bounds of a run -----------------------------------------------------
+//
+// A run takes only events that start inside the track's declared length and
+// far enough before the end of the image; the eight-at-a-time step only
+// notes that end inside both. The tables below cut the image, or declare the
+// track to end, at every byte of short runs of each kind of event a run
+// takes, so that an event one byte past either bound is met, and expect of
+// the fast path exactly what the general steps print and answer.
+
+// A header and one track chunk declaring trackLength bytes, then data.
+Bytes oneTrackImage(std::uint16_t format, std::uint32_t trackLength, const Bytes& data) {
+  Bytes image = {'M', 'T', 'h', 'd',  0,   0,   0,   6,  0, static_cast<std::uint8_t>(format),
+                 0,   1,   0,   0x60, 'M', 'T', 'r', 'k'};
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    image.push_back(static_cast<std::uint8_t>(trackLength >> shift));
+  }
+  image.insert(image.end(), data.begin(), data.end());
+  return image;
+}
+
+constexpr std::size_t kTrackData = 22;  // where a track's data starts in oneTrackImage
+
+// Checks the image both ways; on a difference adds a failure naming what and
+// returns false.
+bool pathsAgree(const Bytes& image, const std::string& what) {
+  const CheckOutcome fast = checkCollecting(image, EventPath::fast);
+  const CheckOutcome general = checkCollecting(image, EventPath::general);
+  if (fast == general) return true;
+  ADD_FAILURE() << what << ": the fast path found\n"
+                << describe(fast) << "the general steps\n"
+                << describe(general);
+  return false;
+}
+
+// The track's events, then End of Track, cut by the end of the image at
+// every byte from the start of the track's data; the track declares them all.
+bool agreeWithTheImageCut(std::uint16_t format, const Bytes& events, const std::string& what) {
+  Bytes data = events;
+  data.insert(data.end(), {0x00, 0xFF, 0x2F, 0x00});
+  const Bytes whole = oneTrackImage(format, static_cast<std::uint32_t>(data.size()), data);
+  for (std::size_t size = kTrackData; size <= whole.size(); ++size) {
+    const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
+    if (!pathsAgree(cut, what + ", image cut after " + std::to_string(size) + " bytes")) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The track's events, End of Track and eight bytes more (so that the image
+// ends well after them), the track declared every length from 0 to all of it.
+bool agreeWithTheTrackCut(std::uint16_t format, const Bytes& events, const std::string& what) {
+  Bytes data = events;
+  data.insert(data.end(), {0x00, 0xFF, 0x2F, 0x00, 0x00, 0x90, 0x3C, 0x40, 0x00, 0x3C, 0x40, 0x00});
+  for (std::uint32_t length = 0; length <= data.size(); ++length) {
+    if (!pathsAgree(oneTrackImage(format, length, data),
+                    what + ", track declared " + std::to_string(length) + " bytes")) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A kind of run: its first event, then the event repeated after it.
+struct RunKind {
+  const char* name;
+  std::uint16_t format;
+  Bytes first;
+  Bytes next;
+};
+
+// Every event length a run takes: channel messages of one and two data
+// bytes, with a status byte and under running status, delta times of one to
+// four bytes, meta events of the types a run takes (with and without data,
+// lengths spelt in up to four bytes), and mixtures.
+const std::vector<RunKind>& runKinds() {
+  static const std::vector<RunKind> kinds = {
+      {"Note On, each with its status", 0, {0x00, 0x90, 0x3C, 0x40}, {0x00, 0x90, 0x3C, 0x40}},
+      {"Program Change, each with its status", 0, {0x00, 0xC0, 0x05}, {0x00, 0xC0, 0x05}},
+      {"Note On under running status", 0, {0x00, 0x90, 0x3C, 0x40}, {0x01, 0x3E, 0x00}},
+      {"Program Change under running status", 0, {0x00, 0xC0, 0x05}, {0x01, 0x06}},
+      {"two-byte delta times, running status",
+       0,
+       {0x81, 0x00, 0xB0, 0x07, 0x64},
+       {0x81, 0x00, 0x07, 0x65}},
+      {"three-byte delta times, Channel Pressure",
+       0,
+       {0x81, 0x80, 0x00, 0xD0, 0x10},
+       {0x81, 0x80, 0x00, 0xD0, 0x11}},
+      {"four-byte delta times, Note On",
+       0,
+       {0x81, 0x81, 0x81, 0x01, 0x90, 0x3C, 0x40},
+       {0x81, 0x81, 0x81, 0x01, 0x90, 0x3C, 0x40}},
+      {"four-byte delta times, running status",
+       0,
+       {0x81, 0x81, 0x81, 0x01, 0xE0, 0x00, 0x40},
+       {0xFF, 0xFF, 0xFF, 0x7F, 0x01, 0x40}},
+      {"Text without data", 0, {0x00, 0xFF, 0x01, 0x00}, {0x00, 0xFF, 0x01, 0x00}},
+      {"Text without data, four-byte delta times",
+       0,
+       {0x81, 0x81, 0x81, 0x01, 0xFF, 0x01, 0x00},
+       {0x81, 0x81, 0x81, 0x01, 0xFF, 0x01, 0x00}},
+      {"Cue Point without data, length in four bytes",
+       0,
+       {0x00, 0xFF, 0x07, 0x80, 0x80, 0x80, 0x00},
+       {0x00, 0xFF, 0x07, 0x80, 0x80, 0x80, 0x00}},
+      {"Lyric of three bytes",
+       0,
+       {0x00, 0xFF, 0x05, 0x03, 'l', 'a', 'h'},
+       {0x00, 0xFF, 0x05, 0x03, 'l', 'a', 'h'}},
+      {"Marker, length in two bytes",
+       0,
+       {0x00, 0xFF, 0x06, 0x80, 0x01, 'A'},
+       {0x00, 0xFF, 0x06, 0x80, 0x01, 'B'}},
+      {"Set Tempo in format 1's first track",
+       1,
+       {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20},
+       {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}},
+      {"Time Signature",
+       0,
+       {0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08},
+       {0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08}},
+      {"Channel Prefix", 0, {0x00, 0xFF, 0x20, 0x01, 0x00}, {0x00, 0xFF, 0x20, 0x01, 0x01}},
+      {"a Lyric before each note",
+       0,
+       {0x00, 0x90, 0x3C, 0x40},
+       {0x00, 0xFF, 0x05, 0x01, 'a', 0x00, 0x90, 0x3C, 0x40}},
+      {"Program Change and Note On by turns",
+       0,
+       {0x00, 0xC0, 0x05},
+       {0x00, 0x90, 0x3C, 0x40, 0x00, 0xC0, 0x06}},
+  };
+  return kinds;
+}
+
+Bytes runOf(const RunKind& kind, std::uint32_t events) {
+  Bytes out = kind.first;
+  for (std::uint32_t i = 1; i < events; ++i)
+    out.insert(out.end(), kind.next.begin(), kind.next.end());
+  return out;
+}
+
+constexpr std::uint32_t kLongestRun = 12;
+
+TEST(EventRun, ShortRunsWithTheImageCutAtEveryByte) {
+  for (const RunKind& kind : runKinds()) {
+    for (std::uint32_t events = 1; events <= kLongestRun; ++events) {
+      const std::string what = std::string(kind.name) + " x" + std::to_string(events);
+      if (!agreeWithTheImageCut(kind.format, runOf(kind, events), what)) break;
+    }
+  }
+}
+
+TEST(EventRun, ShortRunsWithTheTrackCutAtEveryByte) {
+  for (const RunKind& kind : runKinds()) {
+    for (std::uint32_t events = 1; events <= kLongestRun; ++events) {
+      const std::string what = std::string(kind.name) + " x" + std::to_string(events);
+      if (!agreeWithTheTrackCut(kind.format, runOf(kind, events), what)) break;
+    }
+  }
+}
+
+// A Note On, then notes under running status with one-byte delta times: the
+// stretches that the eight-at-a-time step takes, and their hand-overs to the
+// one-at-a-time step, in every count from 1 to 40.
+Bytes noteStretch(std::uint32_t notes) {
+  Bytes out = {0x00, 0x90, 0x3C, 0x40};
+  for (std::uint32_t i = 0; i < notes; ++i) {
+    out.insert(out.end(), {static_cast<std::uint8_t>(i % 5), static_cast<std::uint8_t>(0x30 + i),
+                           static_cast<std::uint8_t>(i % 2 == 0 ? 0x40 : 0x00)});
+  }
+  return out;
+}
+
+constexpr std::uint32_t kLongestStretch = 40;
+
+TEST(EventRun, NoteStretchesWithTheImageCutAtEveryByte) {
+  for (std::uint32_t notes = 1; notes <= kLongestStretch; ++notes) {
+    if (!agreeWithTheImageCut(0, noteStretch(notes), std::to_string(notes) + " notes")) break;
+  }
+}
+
+TEST(EventRun, NoteStretchesWithTheTrackCutAtEveryByte) {
+  for (std::uint32_t notes = 1; notes <= kLongestStretch; ++notes) {
+    if (!agreeWithTheTrackCut(0, noteStretch(notes), std::to_string(notes) + " notes")) break;
+  }
+}
+
 }  // namespace

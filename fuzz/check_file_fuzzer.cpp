@@ -12,7 +12,8 @@
 // to one memory file, as with 2>&1 (each line is one write, so their lines
 // keep their order). For each check it must print the progress line, then
 // diagnostics that keep the rules of shapeFault, then the verdict that agrees
-// with them, the name echoed with each byte below 0x20 and 0x7F as '?'; and
+// with them, the name echoed as UTF-8 with each control character, U+2028,
+// U+2029 and each byte that begins no well-formed sequence as '?'; and
 // exit with status 0. With an allocation failed exactly one check reports the
 // memory message; without, both checks print the same. With standard output
 // full the exit status is 1 and standard error ends by saying so. Any
@@ -146,12 +147,49 @@ bool writeFile(const std::string& path, const std::uint8_t* data, std::size_t si
   return written;
 }
 
-// The name as the program must echo it.
+// The well-formed UTF-8 sequences of two to four bytes, by the range of their
+// first byte: their length and the range of their second byte (any later
+// byte is 80-BF).
+struct WellFormed {
+  unsigned char firstLow, firstHigh;
+  std::size_t length;
+  unsigned char secondLow, secondHigh;
+};
+constexpr WellFormed kWellFormed[] = {{0xC2, 0xDF, 2, 0x80, 0xBF}, {0xE0, 0xE0, 3, 0xA0, 0xBF},
+                                      {0xE1, 0xEC, 3, 0x80, 0xBF}, {0xED, 0xED, 3, 0x80, 0x9F},
+                                      {0xEE, 0xEF, 3, 0x80, 0xBF}, {0xF0, 0xF0, 4, 0x90, 0xBF},
+                                      {0xF1, 0xF3, 4, 0x80, 0xBF}, {0xF4, 0xF4, 4, 0x80, 0x8F}};
+
+// The length of the well-formed sequence that starts name, or 0.
+std::size_t wellFormedLength(std::string_view name) {
+  const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(name[i]); };
+  if (byteAt(0) < 0x80) return 1;
+  for (const WellFormed& row : kWellFormed) {
+    if (byteAt(0) < row.firstLow || byteAt(0) > row.firstHigh) continue;
+    if (name.size() < row.length || byteAt(1) < row.secondLow || byteAt(1) > row.secondHigh) {
+      return 0;
+    }
+    for (std::size_t i = 2; i < row.length; ++i) {
+      if (byteAt(i) < 0x80 || byteAt(i) > 0xBF) return 0;
+    }
+    return row.length;
+  }
+  return 0;
+}
+
+// The name as the program must echo it: the fuzz build's texts are UTF-8.
 std::string echoed(std::string_view name) {
-  std::string shown(name);
-  for (char& c : shown) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) c = '?';
+  std::string shown;
+  while (!name.empty()) {
+    const std::size_t length = wellFormedLength(name);
+    const std::string_view character = name.substr(0, length == 0 ? 1 : length);
+    const auto first = static_cast<unsigned char>(character[0]);
+    const bool control =
+        (length == 1 && (first < 0x20 || first == 0x7F)) ||
+        (length == 2 && first == 0xC2 && static_cast<unsigned char>(character[1]) <= 0x9F) ||
+        character == "\u2028" || character == "\u2029";
+    shown += length == 0 || control ? std::string_view("?") : character;
+    name.remove_prefix(character.size());
   }
   return shown;
 }

@@ -9,11 +9,18 @@
 
 using FileHandle = std::intptr_t;
 
+// The standard streams whose descriptors were closed at start-up.
+struct ClosedStreams {
+  bool output = false;
+  bool error = false;
+};
+
 // Call once at start-up, before any openFile. Opens the null device on each
 // of the standard descriptors 0, 1 and 2 that is closed, so that no file
 // opened later takes one of them and is read or written as a standard
-// stream. False when one stays closed.
-bool reserveStandardDescriptors();
+// stream, and says in *closed which of 1 and 2 were. False when one stays
+// closed.
+bool reserveStandardDescriptors(ClosedStreams* closed);
 
 // Opens an existing regular file for reading, held so that no writer can
 // have it at the same time; on POSIX other readers, checkers included, may

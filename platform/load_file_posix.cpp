@@ -10,11 +10,14 @@
 #include <cerrno>
 #include <cstdlib>
 
-bool reserveStandardDescriptors() {
+bool reserveStandardDescriptors(ClosedStreams* closed) {
+  *closed = {};
   // open() takes the lowest free descriptor: going up from 0, that is the
   // closed one.
   for (int fd = 0; fd <= 2; ++fd) {
     if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    if (fd == 1) closed->output = true;
+    if (fd == 2) closed->error = true;
     const int null = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
     if (null != fd) {
       if (null >= 0) ::close(null);

@@ -10,7 +10,12 @@ HANDLE toHandle(FileHandle handle) { return reinterpret_cast<HANDLE>(handle); }
 }  // namespace
 
 // CreateFileA hands out handles, never the C runtime's descriptors 0 to 2.
-bool reserveStandardDescriptors() { return true; }
+// The C runtime refuses writes to a standard stream that has no handle, and
+// a refused line counts as lost already: none is reported closed.
+bool reserveStandardDescriptors(ClosedStreams* closed) {
+  *closed = {};
+  return true;
+}
 
 bool openFile(const char* path, FileHandle* handle) {
   // Share mode 0: while we hold the file nobody else can open it, and a file

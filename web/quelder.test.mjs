@@ -62,7 +62,10 @@ function checkAll(checker, files) {
     printed.stdout += result.stdout;
     printed.stderr += result.stderr;
     const { conforms, stdout } = result;
-    if (name !== "") verdictLines.get(checker)[conforms].add(stdout.split("\n")[1].replace(name, "%s"));
+    // A name that is not echoed as itself (a control character in it) cannot be taken out.
+    const verdict = stdout.split("
+")[1];
+    if (name !== "" && verdict.includes(name)) verdictLines.get(checker)[conforms].add(verdict.replace(name, "%s"));
     checkValues(checker, result);
   }
   return printed;

@@ -485,8 +485,9 @@ bool brokenPipe() {
 }
 
 // A line that cannot be written makes the exit status 1 and is named on
-// standard error; a closed descriptor is reopened, never handed to a checked
-// file; a broken pipe ends the run on SIGPIPE, as it ends other filters.
+// standard error; so does a line meant for a stream that was closed at start,
+// whose descriptor is reopened, never handed to a checked file; a broken pipe
+// ends the run on SIGPIPE, as it ends other filters.
 TEST(FileLoading, StandardStreamsClosedFullOrBroken) {
   if (underRunner()) GTEST_SKIP() << kPosixOnly;
   TempDir dir;
@@ -515,9 +516,11 @@ TEST(FileLoading, StandardStreamsClosedFullOrBroken) {
       {"banner to a full output", {}, openedOn(1, "/dev/full"), 1, "", line(texts().outputLost)},
       {"error stream full", {good, bad}, openedOn(2, "/dev/full"), 1, bothOut, ""},
       {"error stream full, nothing to say", {good}, openedOn(2, "/dev/full"), 0, goodOut, ""},
-      {"output closed", {good, bad}, closed({1}), 0, "", badErr},
-      {"error stream closed", {good, bad}, closed({2}), 0, bothOut, ""},
-      {"all three closed", {good, bad}, closed({0, 1, 2}), 0, "", ""},
+      {"output closed", {good, bad}, closed({1}), 1, "", badErr + line(texts().outputLost)},
+      {"banner to a closed output", {}, closed({1}), 1, "", line(texts().outputLost)},
+      {"error stream closed", {good, bad}, closed({2}), 1, bothOut, ""},
+      {"error stream closed, nothing to say", {good}, closed({2}), 0, goodOut, ""},
+      {"all three closed", {good, bad}, closed({0, 1, 2}), 1, "", ""},
       {"output a broken pipe", {good, bad}, brokenPipe, -1, "", ""},
   };
   for (const Case& c : cases) {

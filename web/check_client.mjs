@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The page's side of check_worker.mjs: check(file, language) resolves to the
-// worker's answer for that file (see check_worker.mjs); prepare(language)
+// The page's side of check_worker.mjs: check(file, language, { details,
+// name }) resolves to the worker's answer for that file (see check_worker.mjs); prepare(language)
 // loads that language's checker before the first file needs it. Requests are
 // answered in turn; if the worker itself dies, its pending checks fail and a
 // new one takes the next.
@@ -34,11 +34,11 @@ export function createCheckClient({ workerUrl, coreUrl, wasmUrlFor }) {
     prepare(language) {
       send({ language });
     },
-    check(file, language) {
+    check(file, language, { details = true, name } = {}) {
       const id = nextId++;
       return new Promise((resolve) => {
         pending.set(id, resolve);
-        send({ id, file, language });
+        send({ id, file, name, language, details });
       });
     },
   };

@@ -4,10 +4,13 @@
 // data: URL, where no relative import resolves, so the URLs of the core come
 // with each request.
 //
-// In:  { id, file (a File or Blob), language, coreUrl, wasmUrl }
+// In:  { id, file (a File or Blob), name (echoed in the lines; the file's
+//      own name if none), language, details, coreUrl, wasmUrl }
 // Out: { id, result, explanations, milliseconds }, result being what the
 //      checker's check gives (quelder.mjs) and explanations the rule and
-//      readers of each code among its diagnostics: { code: { rule, readers } }
+//      readers of each code among its diagnostics: { code: { rule, readers } };
+//      without details, result holds only conforms, format, diagnostics and
+//      findings (those the module gives), for a summary of many files
 //   or { id, failure: "unreadable" | "checker", detail }
 // A request without a file only loads the checker of its language, ahead of
 // the first file, and is not answered.
@@ -35,7 +38,11 @@ async function check(request) {
   }
   try {
     const { checker, explanations } = await checkerFor(request);
-    const result = checker.check(request.file.name ?? "", bytes);
+    const result = checker.check(request.name ?? request.file.name ?? "", bytes);
+    if (!request.details) {
+      const { conforms, format, diagnostics, findings } = result;
+      return { result: { conforms, format, diagnostics, findings }, milliseconds: performance.now() - started };
+    }
     const codes = new Set(result.diagnostics.map(({ code }) => code));
     return {
       result,

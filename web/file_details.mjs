@@ -1,23 +1,27 @@
 // SPDX-License-Identifier: MIT
-// The results list: one entry per file, in the order the files were given,
-// with its verdict, the lines the checker printed (in the order the command
-// line prints them: progress line, diagnostics, verdict line) and, for each
-// diagnostic, where it is in the file and in the music, what its rule asks,
-// what readers do, and the bytes around its offset. Texts are made by
-// textElement (page_texts.mjs), passed in, so that they follow the page's
-// language.
+// The details of one file: its verdict, the lines the checker printed (in the
+// order the command line prints them: progress line, diagnostics, verdict
+// line) and, for each diagnostic, where it is in the file and in the music,
+// what its rule asks, what readers do, and the bytes around its offset. Texts
+// are made by textElement (page_texts.mjs), passed in, so that they follow
+// the page's language.
+//
+// The page's modules import nothing from each other: loaded from data: URLs
+// (opened from disk), a relative import would not resolve. What one needs of
+// another comes as an argument (here hex, of hex_view.mjs).
 
-// A new entry for a file being checked, added to list.
-export function addEntry(list, name, textElement) {
-  const entry = list.ownerDocument.createElement("li");
+// A new entry for a file being checked, in place of what container held.
+export function showEntry(container, name, textElement) {
+  const entry = container.ownerDocument.createElement("article");
   entry.className = "file";
   entry.setAttribute("aria-busy", "true");
-  const heading = list.ownerDocument.createElement("h3");
+  const heading = container.ownerDocument.createElement("h3");
   heading.textContent = name;
+  heading.tabIndex = -1;  // focused when the details open
   const status = textElement("p", "checking");
   status.className = "verdict";
   entry.append(heading, status);
-  list.append(entry);
+  container.replaceChildren(entry);
   return entry;
 }
 
@@ -43,10 +47,10 @@ export function showFailure(entry, message) {
 }
 
 // One diagnostic, after the output and those shown before it: its severity,
-// code and message, where it is (offset: its offset's { decimal, hex } texts,
-// null for a file error) and its explanation ({ rule, readers }). Returns its
+// code and message, where it is, its explanation ({ rule, readers }) and,
+// for an unknown meta event, its type byte (metaType, else null). Returns its
 // element, for showBytes.
-export function showDiagnostic(entry, { diagnostic, explanation, offset }, textElement) {
+export function showDiagnostic(entry, { diagnostic, explanation, metaType }, { textElement, hex }) {
   const document = entry.ownerDocument;
   const section = document.createElement("section");
   section.className = `diagnostic ${diagnostic.severity}`;
@@ -56,7 +60,16 @@ export function showDiagnostic(entry, { diagnostic, explanation, offset }, textE
   code.textContent = diagnostic.code;
   heading.append(textElement("span", diagnostic.severity), " ", code, " ", diagnostic.message);
   section.append(heading);
-  if (offset !== null) section.append(whereElement(document, offset, diagnostic, textElement));
+  if (diagnostic.offset !== null) {
+    const where = document.createElement("p");
+    where.append(locationElement(document, diagnostic, { textElement, hex }));
+    section.append(where);
+  }
+  if (metaType !== null) {
+    const type = textElement("p", "metaType", { hex: hex(metaType, 2) });
+    type.className = "meta-type";
+    section.append(type);
+  }
   const details = document.createElement("dl");
   details.className = "explanation";
   for (const key of ["rule", "readers"]) {
@@ -82,19 +95,13 @@ export function showBytes(section, caption, view) {
   section.append(figure);
 }
 
-function appendList(entry) {
-  const list = entry.ownerDocument.createElement("div");
-  list.className = "diagnostics";
-  entry.querySelector(".output").after(list);
-  return list;
-}
-
-// "offset 51 (0x33) · track 2, event 14, tick 1,920", the location in the
-// music for a diagnostic in a track.
-function whereElement(document, offset, { track, event, tick }, textElement) {
-  const where = document.createElement("p");
+// "offset 51 (0x33) · track 2, event 14, tick 1,920": where a diagnostic is,
+// in the file and, inside a track, in the music; nothing for a file error.
+export function locationElement(document, { offset, track, event, tick }, { textElement, hex }) {
+  const where = document.createElement("span");
   where.className = "where";
-  where.append(textElement("span", "offset", offset));
+  if (offset === null) return where;
+  where.append(textElement("span", "offset", { decimal: offset, hex: hex(offset, 1) }));
   if (track !== null) {
     const [shownTrack, shownEvent, shownTick] = [track, event, tick].map((n) => n.toLocaleString("en-US"));
     const location = textElement("span", "location", { track: shownTrack, event: shownEvent, tick: shownTick });
@@ -102,4 +109,11 @@ function whereElement(document, offset, { track, event, tick }, textElement) {
     where.append(" · ", location);
   }
   return where;
+}
+
+function appendList(entry) {
+  const list = entry.ownerDocument.createElement("div");
+  list.className = "diagnostics";
+  entry.querySelector(".output").after(list);
+  return list;
 }

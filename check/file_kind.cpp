@@ -120,7 +120,8 @@ bool isText(const Image& image) {
 // data padded to an even length. The SMF is the data chunk's data.
 void findRmidData(const Image& image, FileIdentity* identity) {
   std::uint32_t at = 12;
-  while (image.size - at >= 8 && at >= 12) {
+  // The pad byte of a last chunk may be missing: at can pass the end by one.
+  while (at <= image.size && image.size - at >= 8) {
     const std::uint32_t length = image.le32(at + 4);
     if (image.has(at, "data"sv)) {
       identity->holdsSmf = true;

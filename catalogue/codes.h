@@ -55,12 +55,27 @@ enum class Code : std::uint8_t {
   tooManyFlats,
   tooManySharps,
   modeInvalid,
+  // Beyond the reference rules: reported only by the library, never ending
+  // the check or changing its verdict.
+  dataByteHigh,
+  format0TrackCount,
+  format0SecondTrack,
+  divisionZero,
+  tempoZero,
+  smpteOffsetField,
+  timeSignatureDenominator,
+  timeSignatureNumerator,
+  channelPrefixRange,
+  notAChunk,
 };
 
 enum class Severity : std::uint8_t {
   error,      // a rule broken at an offset; ends the check of the file
   warning,    // something unknown, stepped over; checking goes on
   fileError,  // the file cannot be opened, sized, held or read
+  // A rule the reference programs do not examine: found only when the check
+  // looks for findings (check/check_context.h), never changing the verdict.
+  beyondReference,
 };
 
 // How far a reader can trust the file past an error.
@@ -87,6 +102,7 @@ constexpr const char* severityName(Severity severity) {
     case Severity::error: return "error";
     case Severity::warning: return "warning";
     case Severity::fileError: return "file-error";
+    case Severity::beyondReference: return "beyond-reference";
   }
   return "";
 }
@@ -151,6 +167,16 @@ inline constexpr CodeInfo kCodes[] = {
     {Code::tooManyFlats,           "key-signature-flats",      Severity::error,     Grade::content,        Values::eventName},
     {Code::tooManySharps,          "key-signature-sharps",     Severity::error,     Grade::content,        Values::eventName},
     {Code::modeInvalid,            "key-signature-mode",       Severity::error,     Grade::content,        Values::eventName},
+    {Code::dataByteHigh,           "channel-data-byte",        Severity::beyondReference, Grade::structure, Values::eventName},
+    {Code::format0TrackCount,      "format-0-track-count",     Severity::beyondReference, Grade::content,   Values::number},
+    {Code::format0SecondTrack,     "format-0-second-track",    Severity::beyondReference, Grade::content,   Values::none},
+    {Code::divisionZero,           "division-zero",            Severity::beyondReference, Grade::content,   Values::none},
+    {Code::tempoZero,              "tempo-zero",               Severity::beyondReference, Grade::content,   Values::eventName},
+    {Code::smpteOffsetField,       "smpte-offset-field",       Severity::beyondReference, Grade::content,   Values::number},
+    {Code::timeSignatureDenominator, "time-signature-denominator", Severity::beyondReference, Grade::content, Values::number},
+    {Code::timeSignatureNumerator, "time-signature-numerator", Severity::beyondReference, Grade::content,   Values::eventName},
+    {Code::channelPrefixRange,     "channel-prefix-range",     Severity::beyondReference, Grade::content,   Values::number},
+    {Code::notAChunk,              "not-a-chunk",              Severity::beyondReference, Grade::structure, Values::none},
 };
 // clang-format on
 
@@ -166,5 +192,5 @@ constexpr bool codesInOrder() {
   return true;
 }
 static_assert(codesInOrder(), "kCodes must list every code once, in the order of Code");
-static_assert(static_cast<std::size_t>(Code::modeInvalid) + 1 == kCodeCount,
+static_assert(static_cast<std::size_t>(Code::notAChunk) + 1 == kCodeCount,
               "kCodes must end with the last code");

@@ -143,14 +143,21 @@ struct Form {
 
 // What one code says, in one language: the message printed after the form
 // (its directives those of the code's values, no line feed), the rule behind
-// it, and what readers commonly do with a file that breaks it.
+// it, what readers commonly do with a file that breaks it, and why the code
+// has its grade: given exactly when it has one.
 struct Message {
   consteval Message(Code messageCode, const char* messageText, const char* ruleText,
-                    const char* readersText)
-      : code(messageCode), text(messageText), rule(ruleText), readers(readersText) {
+                    const char* readersText, const char* gradeText)
+      : code(messageCode),
+        text(messageText),
+        rule(ruleText),
+        readers(readersText),
+        gradeReason(gradeText) {
     const text_check::ValueDirectives values = text_check::directivesOf(codeInfo(code).values);
+    const bool graded = codeInfo(code).grade != Grade::none;
     if (!text_check::directivesAre(text, values.directives, values.count, false) ||
-        !text_check::isPlainName(rule) || !text_check::isPlainName(readers)) {
+        !text_check::isPlainName(rule) || !text_check::isPlainName(readers) ||
+        !text_check::isPlainName(gradeReason) || graded != (gradeReason[0] != '\0')) {
       text_check::messageDoesNotMatchItsCode();
     }
   }
@@ -158,6 +165,7 @@ struct Message {
   const char* text;
   const char* rule;
   const char* readers;
+  const char* gradeReason;
 };
 
 // The message of a meta event whose data length is not the one its type

@@ -15,7 +15,10 @@ namespace {
 // Makes sink this thread's for one check, and forgets it afterwards.
 class SinkInUse {
  public:
-  explicit SinkInUse(const DiagnosticSink& sink) { checkContext = CheckContext{sink}; }
+  SinkInUse(const DiagnosticSink& sink, CheckMode mode) {
+    checkContext = CheckContext{sink};
+    checkContext.findings = mode == CheckMode::findings;
+  }
   ~SinkInUse() { checkContext = CheckContext{}; }
   SinkInUse(const SinkInUse&) = delete;
   SinkInUse& operator=(const SinkInUse&) = delete;
@@ -25,15 +28,18 @@ bool checkAttachedImage(const std::uint8_t* image, std::uint32_t size, EventPath
   if (!scratchBuffer.create()) return reportMemoryFailure();
   memoryStream.attach(image, size);
   FileState file;
-  file.eventPath = eventPath;
+  file.eventPath = checkContext.findings ? EventPath::general : eventPath;
   checkContext.file = &file;
-  const bool conforms = checkHeader(&file) && walkChunks(&file);
+  // Looking for findings, the steps may pass an error by: the verdict is
+  // still the reference one.
+  const bool passed = checkHeader(&file) && walkChunks(&file);
   checkContext.file = nullptr;
   scratchBuffer.release();
-  return conforms;
+  return passed && !checkContext.errorFound;
 }
 
-bool loadAndCheck(const char* path) {
+// REQUIRES: a sink in use for the file errors.
+bool loadAndUse(const char* path, const ImageUse& use) {
   FileHandle handle;
   if (!openFile(path, &handle)) return reportFileError<Code::openFailed>(path);
   std::uint32_t size = 0;
@@ -51,21 +57,36 @@ bool loadAndCheck(const char* path) {
     closeFile(handle);
     return reportFileError<Code::readFailed>(path);
   }
-  const bool conforms = checkAttachedImage(image, size, EventPath::fast);
+  const bool answer = use.use(use.context, image, size);
   freeImage(image);
   closeFile(handle);
-  return conforms;
+  return answer;
+}
+
+struct ImageCheck {
+  const DiagnosticSink* sink;
+  CheckMode mode;
+};
+
+bool checkLoadedImage(void* context, const std::uint8_t* image, std::uint32_t size) {
+  const ImageCheck& check = *static_cast<ImageCheck*>(context);
+  return checkImage(image, size, *check.sink, EventPath::fast, check.mode);
 }
 
 }  // namespace
 
 bool checkImage(const std::uint8_t* image, std::uint32_t size, const DiagnosticSink& sink,
-                EventPath eventPath) {
-  const SinkInUse inUse(sink);
+                EventPath eventPath, CheckMode mode) {
+  const SinkInUse inUse(sink, mode);
   return checkAttachedImage(image, size, eventPath);
 }
 
-bool checkFile(const char* path, const DiagnosticSink& sink) {
-  const SinkInUse inUse(sink);
-  return loadAndCheck(path);
+bool useFileImage(const char* path, const DiagnosticSink& sink, const ImageUse& use) {
+  const SinkInUse inUse(sink, CheckMode::reference);
+  return loadAndUse(path, use);
+}
+
+bool checkFile(const char* path, const DiagnosticSink& sink, CheckMode mode) {
+  ImageCheck check{&sink, mode};
+  return useFileImage(path, sink, ImageUse{checkLoadedImage, &check});
 }

@@ -8,6 +8,12 @@
 // general steps. Both print and answer the same; tests compare them.
 enum class EventPath { fast, general };
 
+// What a check reports: the reference program's diagnostics, or those and
+// the findings past its first error and beyond its rules (the library's).
+// Looking for findings takes the general path, the only one that examines
+// the data bytes of channel messages.
+enum class CheckMode { reference, findings };
+
 // Values one check keeps between its steps; they live for one file only.
 struct FileState {
   std::uint16_t format = 0;

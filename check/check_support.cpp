@@ -6,7 +6,28 @@
 
 thread_local constinit CheckContext checkContext;
 
-void deliverDiagnostic(Diagnostic* diagnostic) {
+namespace {
+
+// Past an error graded content or recommendation the position is still where
+// the rule's reading left it, so a check looking for findings reads on; past
+// a structure error nothing after can be trusted.
+bool goesOnAfter(const CodeInfo& info) {
+  switch (info.severity) {
+    case Severity::warning:
+    case Severity::beyondReference: return true;
+    case Severity::fileError: return false;
+    case Severity::error:
+      return checkContext.findings &&
+             (info.grade == Grade::content || info.grade == Grade::recommendation);
+  }
+  return false;
+}
+
+}  // namespace
+
+bool lookingForFindings() { return checkContext.findings; }
+
+bool deliverDiagnostic(Diagnostic* diagnostic) {
   if (checkContext.track != nullptr) {
     const TrackState& track = *checkContext.track;
     diagnostic->location.track = checkContext.file->completedTracks + 1;
@@ -14,7 +35,13 @@ void deliverDiagnostic(Diagnostic* diagnostic) {
     diagnostic->location.tick = track.elapsedTicks;
     diagnostic->location.eventOffset = track.eventStart;
   }
+  diagnostic->afterFirstError = checkContext.errorFound;
+  const CodeInfo& info = codeInfo(diagnostic->code);
+  if (info.severity == Severity::error || info.severity == Severity::fileError) {
+    checkContext.errorFound = true;
+  }
   checkContext.sink(*diagnostic);
+  return goesOnAfter(info);
 }
 
 bool readDeclaredData(std::uint32_t length) {

@@ -51,21 +51,32 @@ inline void store(Diagnostic* d, const char* fileName) { d->fileName = fileName;
 }  // namespace report_values
 
 // Adds the location of the event being checked, if any, and hands the
-// diagnostic to this thread's sink.
-void deliverDiagnostic(Diagnostic* diagnostic);
+// diagnostic to this thread's sink. Returns whether the check goes on past it:
+// the one place that decides (check_support.cpp).
+bool deliverDiagnostic(Diagnostic* diagnostic);
 
-// Reports code at offset with its values. Returns false, so that a failing
-// step can return it; a warning's caller goes on.
+// True iff the check looks for findings beyond the reference rules.
+bool lookingForFindings();
+
+// Reports code at offset with its values. Returns whether the step may go
+// on: false after any error of the reference program, so that a failing step
+// can return it, unless the check looks for findings and the error's grade
+// leaves the parse position sound; true after a warning, and after a finding
+// beyond the reference rules (reported only when the check looks for them).
+// A step whose error may be passed reads
+// `if (broken && !reportAtLastRead<Code::X>()) return false;` and goes on.
 template <Code C, typename... V>
 bool reportAt(std::uint32_t offset, V... values) {
   static_assert(codeInfo(C).values == report_values::valuesOf<V...>(),
                 "the values given are not those the code's message shows");
+  static_assert(codeInfo(C).severity != Severity::error || codeInfo(C).grade != Grade::none,
+                "every error has a grade");
+  if (codeInfo(C).severity == Severity::beyondReference && !lookingForFindings()) return true;
   Diagnostic diagnostic;
   diagnostic.code = C;
   diagnostic.offset = offset;
   report_values::store(&diagnostic, values...);
-  deliverDiagnostic(&diagnostic);
-  return false;
+  return deliverDiagnostic(&diagnostic);
 }
 
 // An error at the offset a positional diagnostic shows: where the latest read
@@ -74,6 +85,13 @@ template <Code C, typename... V>
 bool reportAtLastRead(V... values) {
   static_assert(codeInfo(C).severity == Severity::error);
   return reportAt<C>(memoryStream.lastPosition(), values...);
+}
+
+// A finding beyond the reference rules at the latest read; checking goes on.
+template <Code C, typename... V>
+void findAtLastRead(V... values) {
+  static_assert(codeInfo(C).severity == Severity::beyondReference);
+  reportAt<C>(memoryStream.lastPosition(), values...);
 }
 
 // A warning at the latest read; checking goes on.

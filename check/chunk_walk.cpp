@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "check/chunk_walk.h"
 
+#include <algorithm>
+
 #include "check/check_context.h"
 #include "check/check_support.h"
 #include "check/chunk_type.h"
@@ -41,11 +43,23 @@ bool checkTrackChunk(FileState* file, std::uint32_t chunkLength) {
   return passed;
 }
 
+// Past the reference rules: a chunk type is four ASCII characters. Other
+// bytes where a chunk should start are rather padding or debris after the
+// last chunk, which the reference rules take for an unknown chunk.
+bool isChunkType(const std::uint8_t* type) {
+  return std::all_of(type, type + 4, [](std::uint8_t byte) { return byte >= 0x20 && byte < 0x7F; });
+}
+
 bool checkChunk(FileState* file) {
   if (readBytes(4) != 4 || lastReadIs(kHeaderChunkType)) {
     return reportAtLastRead<Code::chunkMalformed>();
   }
+  if (!isChunkType(scratchBuffer.data())) findAtLastRead<Code::notAChunk>();
   const bool isTrackChunk = lastReadIs(kTrackChunkType);
+  // Past the reference rules: format 0 is one track; said at the second.
+  if (isTrackChunk && file->format == 0 && file->completedTracks == 1) {
+    findAtLastRead<Code::format0SecondTrack>();
+  }
   std::uint32_t chunkLength = 0;
   if (!readUInt32BE(&chunkLength)) return reportAtLastRead<Code::chunkLengthUnreadable>();
   if (!isTrackChunk) return skipUnknownChunk(chunkLength);

@@ -42,6 +42,7 @@ struct Diagnostic {
   std::int32_t numbers[2] = {};    // the values a number or two show, or the status byte
   EventName name;                  // the event a message names
   const char* fileName = nullptr;  // a file error's file, valid while a sink receives it
+  bool afterFirstError = false;    // found past the error that decided the verdict
 };
 
 // Where a check hands its diagnostics, one at a time, in the order found.

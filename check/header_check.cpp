@@ -10,9 +10,14 @@ namespace {
 constexpr std::uint32_t kHeaderLength = 6;
 constexpr std::uint16_t kHighestFormat = 2;
 
-// With bit 15 set, the high byte is minus the SMPTE frame rate.
+// With bit 15 set, the high byte is minus the SMPTE frame rate. Past the
+// reference rules: a reader that turns ticks into time divides by the ticks
+// per quarter note or per frame, so neither may be 0.
 bool checkDivision(std::uint16_t division) {
-  if ((division & 0x8000) == 0) return true;  // ticks per quarter note: any
+  const bool smpte = (division & 0x8000) != 0;
+  const std::uint16_t ticks = smpte ? division & 0xFF : division;
+  if (ticks == 0) findAtLastRead<Code::divisionZero>();
+  if (!smpte) return true;  // ticks per quarter note: any
   const int framesPerSecond = -static_cast<std::int8_t>(division >> 8);
   switch (framesPerSecond) {
     case 24:
@@ -37,11 +42,15 @@ bool checkHeader(FileState* file) {
     return reportAtLastRead<Code::headerLengthNotSix>(asSigned(length));
   }
   if (!readUInt16BE(&file->format)) return reportAtLastRead<Code::formatUnreadable>();
-  if (file->format > kHighestFormat) {
-    return reportAtLastRead<Code::formatInvalid>(int{file->format});
+  if (file->format > kHighestFormat && !reportAtLastRead<Code::formatInvalid>(int{file->format})) {
+    return false;
   }
   if (!readUInt16BE(&file->declaredTracks)) {
     return reportAtLastRead<Code::tracksUnreadable>();
+  }
+  // Past the reference rules: format 0 is one track.
+  if (file->format == 0 && file->declaredTracks != 1) {
+    findAtLastRead<Code::format0TrackCount>(int{file->declaredTracks});
   }
   std::uint16_t division = 0;
   if (!readUInt16BE(&division)) return reportAtLastRead<Code::divisionUnreadable>();

@@ -26,9 +26,8 @@ bool takeData(const MetaType& meta, std::uint32_t length, const std::uint8_t** d
   return true;
 }
 
-// Unrecognised data is stepped over, never buffered.
-bool skipUnknownData(std::uint32_t length) {
-  warnAtLastRead<Code::unknownMetaType>();
+// Data no rule examines is stepped over, never buffered.
+bool skipData(std::uint32_t length) {
   if (!memoryStream.skip(length)) {
     return reportAtLastRead<Code::metaDataLengthWrong>(asSigned(length));
   }
@@ -40,14 +39,23 @@ bool checkMetaBody(std::uint8_t type, const FileState& file, const TrackState& t
   std::uint32_t length = 0;
   if (!readVarLen(&length)) return reportAtLastRead<Code::metaLengthUnreadable>();
   const MetaType& meta = metaType(type);
-  // The fixed length is tested before any data is read.
+  // The fixed length is tested before any data is read. A check looking for
+  // findings steps over the data by its declared length, as readers do, and
+  // runs no rule on data of the wrong length.
   if (meta.requiredLength != kAnyLength &&
       length != static_cast<std::uint32_t>(meta.requiredLength)) {
-    return reportAtLastRead<Code::metaLengthFixed>(metaEvent(type));
+    return reportAtLastRead<Code::metaLengthFixed>(metaEvent(type)) && skipData(length);
   }
-  if (!meta.recognised) return skipUnknownData(length);
+  if (!meta.recognised) {
+    warnAtLastRead<Code::unknownMetaType>();
+    return skipData(length);
+  }
   const std::uint8_t* data = nullptr;
-  return takeData(meta, length, &data) && checkMetaRules(meta, data, length, file, track);
+  if (!takeData(meta, length, &data) || !checkMetaRules(meta, data, length, file, track)) {
+    return false;
+  }
+  if (lookingForFindings()) findMetaValues(meta, data);
+  return true;
 }
 
 }  // namespace

@@ -13,6 +13,11 @@
 bool checkMetaRules(const MetaType& meta, const std::uint8_t* data, std::uint32_t length,
                     const FileState& file, const TrackState& track);
 
+// The findings beyond the reference rules in the values of a meta event whose
+// data has its type's length: Set Tempo, SMPTE Offset, Time Signature and
+// Channel Prefix. lastPosition stands at the data's first byte.
+void findMetaValues(const MetaType& meta, const std::uint8_t* data);
+
 // True iff the track being checked may hold the events that format 1 keeps
 // in its first track (Set Tempo, SMPTE Offset).
 inline bool mayHoldFormat1TempoMap(const FileState& file) {

@@ -16,6 +16,18 @@ constexpr std::uint8_t kSysEx = 0xF0;
 constexpr std::uint8_t kSysExEscape = 0xF7;
 constexpr std::uint8_t kEndOfSysEx = 0xF7;
 
+// Past the reference rules, which frame a channel message by its length
+// alone: a data byte has its top bit clear, or readers that tell status from
+// data by that bit lose their place. REQUIRES: the data was just skipped.
+void findHighDataBytes(std::uint8_t status, std::uint32_t dataLength) {
+  const std::uint8_t* const data = memoryStream.lastBytes();
+  for (std::uint32_t i = 0; i < dataLength; ++i) {
+    if (data[i] >= 0x80) {
+      reportAt<Code::dataByteHigh>(memoryStream.lastPosition() + i, channelMessage(status));
+    }
+  }
+}
+
 bool checkChannelMessage(std::uint8_t status, TrackState* track) {
   track->sentEvent = true;
   const std::uint32_t dataLength = channelDataLength(status);
@@ -23,6 +35,7 @@ bool checkChannelMessage(std::uint8_t status, TrackState* track) {
     return dataLength == 1 ? reportAtLastRead<Code::oneDataByte>(channelMessage(status))
                            : reportAtLastRead<Code::twoDataBytes>(channelMessage(status));
   }
+  if (lookingForFindings()) findHighDataBytes(status, dataLength);
   return true;
 }
 
@@ -36,8 +49,10 @@ bool checkSysEx(std::uint8_t status, TrackState* track) {
     return reportAtLastRead<Code::sysExLengthWrong>(asSigned(length));
   }
   // Only the F0 form must close with F7; the escape form carries anything.
-  if (status == kSysEx && (length == 0 || memoryStream.lastBytes()[length - 1] != kEndOfSysEx)) {
-    return reportAtLastRead<Code::sysExUnterminated>();
+  // The length frames the message, so a check looking for findings reads on.
+  if (status == kSysEx && (length == 0 || memoryStream.lastBytes()[length - 1] != kEndOfSysEx) &&
+      !reportAtLastRead<Code::sysExUnterminated>()) {
+    return false;
   }
   track->runningStatus = 0;
   return true;

@@ -13,16 +13,25 @@
 #include "catalogue/codes.h"
 #include "catalogue/texts.h"
 #include "check/check_file.h"
+#include "check/file_kind.h"
 #include "render/diagnostic_text.h"
 
-// What one check found. Allocated with malloc in one piece per array, so that
-// an allocation failure can be answered without exceptions.
+// A list of diagnostics, grown with realloc so that an allocation failure
+// can be answered without exceptions.
+struct DiagnosticList {
+  quelder_diagnostic* items = nullptr;
+  std::size_t count = 0;
+  std::size_t capacity = 0;
+};
+
+// What one check found.
 struct quelder_result {
   bool conforms = false;
-  quelder_diagnostic* diagnostics = nullptr;
-  std::size_t diagnosticCount = 0;
-  std::size_t diagnosticCapacity = 0;
+  DiagnosticList diagnostics;  // the reference program's
+  DiagnosticList findings;     // past its first error and beyond its rules
   const char* format = "smf";
+  std::int64_t embeddedOffset = -1;  // of the SMF inside a container
+  bool embeddedConforms = false;
   bool outOfMemory = false;  // a diagnostic or its message could not be kept
 };
 
@@ -33,12 +42,19 @@ const Texts& textsOf(const quelder_options* options) {
                                                                         : englishTexts();
 }
 
+// Where a check's diagnostics go: the reference ones to diagnostics, the rest
+// to findings. The check of an SMF inside a container is none of the
+// reference program's: all of it goes to findings, its offsets moved to the
+// container's.
 struct Collector {
   quelder_result* result;
   const Texts* texts;
+  std::uint32_t offsetBase = 0;
+  bool embedded = false;
 };
 
 quelder_severity severityOf(Severity severity) { return static_cast<quelder_severity>(severity); }
+
 quelder_grade gradeOf(Grade grade) { return static_cast<quelder_grade>(grade); }
 
 // The message in a block of its own, or null without memory for it.
@@ -50,37 +66,45 @@ char* copyMessage(const Texts& texts, const Diagnostic& diagnostic) {
   return message;
 }
 
-bool grow(quelder_result* result) {
-  if (result->diagnosticCount < result->diagnosticCapacity) return true;
-  const std::size_t capacity = result->diagnosticCapacity == 0 ? 4 : 2 * result->diagnosticCapacity;
-  void* grown = std::realloc(result->diagnostics, capacity * sizeof(quelder_diagnostic));
+bool grow(DiagnosticList* list) {
+  if (list->count < list->capacity) return true;
+  const std::size_t capacity = list->capacity == 0 ? 4 : 2 * list->capacity;
+  void* grown = std::realloc(list->items, capacity * sizeof(quelder_diagnostic));
   if (grown == nullptr) return false;
-  result->diagnostics = static_cast<quelder_diagnostic*>(grown);
-  result->diagnosticCapacity = capacity;
+  list->items = static_cast<quelder_diagnostic*>(grown);
+  list->capacity = capacity;
   return true;
+}
+
+bool isFinding(const Collector& collector, const Diagnostic& diagnostic) {
+  return collector.embedded || diagnostic.afterFirstError ||
+         codeInfo(diagnostic.code).severity == Severity::beyondReference;
 }
 
 void collect(void* context, const Diagnostic& diagnostic) {
   const Collector& collector = *static_cast<Collector*>(context);
   quelder_result* result = collector.result;
+  DiagnosticList* list =
+      isFinding(collector, diagnostic) ? &result->findings : &result->diagnostics;
   char* message = copyMessage(*collector.texts, diagnostic);
-  if (message == nullptr || !grow(result)) {
+  if (message == nullptr || !grow(list)) {
     std::free(message);
     result->outOfMemory = true;
     return;
   }
   const CodeInfo& info = codeInfo(diagnostic.code);
   const bool inTrack = diagnostic.location.track != 0;
-  quelder_diagnostic& out = result->diagnostics[result->diagnosticCount++];
+  const std::int64_t base = collector.offsetBase;
+  quelder_diagnostic& out = list->items[list->count++];
   out.code = info.name;
   out.severity = severityOf(info.severity);
   out.grade = gradeOf(info.grade);
-  out.offset = info.severity == Severity::fileError ? -1 : std::int64_t{diagnostic.offset};
+  out.offset = info.severity == Severity::fileError ? -1 : base + diagnostic.offset;
   out.track = diagnostic.location.track;
   out.event = diagnostic.location.event;
   out.tick = diagnostic.location.tick;
-  out.event_offset = inTrack ? std::int64_t{diagnostic.location.eventOffset} : -1;
-  out.after_first_error = 0;
+  out.event_offset = inTrack ? base + diagnostic.location.eventOffset : -1;
+  out.after_first_error = diagnostic.afterFirstError ? 1 : 0;
   out.message = message;
 }
 
@@ -95,25 +119,54 @@ quelder_diagnostic outOfMemoryDiagnostic = {"memory-failed",
                                             -1,
                                             0,
                                             "memory allocation failed."};
-quelder_result outOfMemoryResult = {false, &outOfMemoryDiagnostic, 1, 1, "smf", false};
+quelder_result outOfMemoryResult = {false, {&outOfMemoryDiagnostic, 1, 1}, {}, "smf", -1, false,
+                                    false};
 
-void freeDiagnostics(quelder_result* result) {
-  for (std::size_t i = 0; i < result->diagnosticCount; ++i) {
-    std::free(const_cast<char*>(result->diagnostics[i].message));
+void freeList(DiagnosticList* list) {
+  for (std::size_t i = 0; i < list->count; ++i) {
+    std::free(const_cast<char*>(list->items[i].message));
   }
-  std::free(result->diagnostics);
-  result->diagnostics = nullptr;
-  result->diagnosticCount = 0;
-  result->diagnosticCapacity = 0;
+  std::free(list->items);
+  *list = DiagnosticList{};
+}
+
+void freeResult(quelder_result* result) {
+  freeList(&result->diagnostics);
+  freeList(&result->findings);
+  std::free(result);
 }
 
 // A result that lost a diagnostic for want of memory says so, and nothing
 // else: a partial list would pass for a complete one.
 quelder_result* finish(quelder_result* result) {
   if (!result->outOfMemory) return result;
-  freeDiagnostics(result);
-  std::free(result);
+  freeResult(result);
   return &outOfMemoryResult;
+}
+
+struct ImageCheck {
+  quelder_result* result;
+  const Texts* texts;
+};
+
+// Checks the image for the reference verdict and every finding, names what
+// it is, and checks the SMF a container holds.
+bool checkAndName(void* context, const std::uint8_t* image, std::uint32_t size) {
+  const ImageCheck& check = *static_cast<ImageCheck*>(context);
+  quelder_result* result = check.result;
+  Collector collector{result, check.texts};
+  const bool conforms = checkImage(image, size, DiagnosticSink{collect, &collector},
+                                   EventPath::fast, CheckMode::findings);
+  const FileIdentity identity = identifyFile(image, size);
+  result->format = fileKindName(identity.kind);
+  if (identity.holdsSmf) {
+    Collector inside{result, check.texts, identity.smfOffset, true};
+    result->embeddedOffset = identity.smfOffset;
+    result->embeddedConforms =
+        checkImage(image + identity.smfOffset, identity.smfSize, DiagnosticSink{collect, &inside},
+                   EventPath::fast, CheckMode::findings);
+  }
+  return conforms;
 }
 
 template <typename Check>
@@ -122,7 +175,9 @@ quelder_result* runCheck(const quelder_options* options, Check check) {
   if (result == nullptr) return &outOfMemoryResult;
   new (result) quelder_result{};
   Collector collector{result, &textsOf(options)};
-  result->conforms = check(DiagnosticSink{collect, &collector});
+  ImageCheck imageCheck{result, &textsOf(options)};
+  result->conforms =
+      check(DiagnosticSink{collect, &collector}, ImageUse{checkAndName, &imageCheck});
   return finish(result);
 }
 
@@ -137,7 +192,7 @@ const char* quelder_version(void) { return QUELDER_VERSION; }
 
 quelder_result* quelder_check_buffer(const void* data, size_t size,
                                      const quelder_options* options) {
-  return runCheck(options, [&](const DiagnosticSink& sink) {
+  return runCheck(options, [&](const DiagnosticSink& sink, const ImageUse& use) {
     if (size > kLargestImage || (data == nullptr && size > 0)) {
       Diagnostic memory;
       memory.code = Code::memoryFailed;
@@ -146,43 +201,50 @@ quelder_result* quelder_check_buffer(const void* data, size_t size,
     }
     static const std::uint8_t kEmpty[1] = {0};
     const auto* image = data != nullptr ? static_cast<const std::uint8_t*>(data) : kEmpty;
-    return checkImage(image, static_cast<std::uint32_t>(size), sink);
+    return use.use(use.context, image, static_cast<std::uint32_t>(size));
   });
 }
 
 quelder_result* quelder_check_file(const char* path, const quelder_options* options) {
   if (path == nullptr) path = "";
-  return runCheck(options, [&](const DiagnosticSink& sink) { return checkFile(path, sink); });
+  return runCheck(options, [&](const DiagnosticSink& sink, const ImageUse& use) {
+    return useFileImage(path, sink, use);
+  });
 }
 
 int quelder_result_conforms(const quelder_result* result) { return result->conforms ? 1 : 0; }
 
 size_t quelder_result_diagnostic_count(const quelder_result* result) {
-  return result->diagnosticCount;
+  return result->diagnostics.count;
 }
 
 const quelder_diagnostic* quelder_result_diagnostic(const quelder_result* result, size_t index) {
-  return index < result->diagnosticCount ? &result->diagnostics[index] : nullptr;
+  return index < result->diagnostics.count ? &result->diagnostics.items[index] : nullptr;
 }
 
-size_t quelder_result_finding_count(const quelder_result* result) {
-  return result->diagnosticCount;
-}
+size_t quelder_result_finding_count(const quelder_result* result) { return result->findings.count; }
 
 const quelder_diagnostic* quelder_result_finding(const quelder_result* result, size_t index) {
-  return quelder_result_diagnostic(result, index);
+  return index < result->findings.count ? &result->findings.items[index] : nullptr;
 }
 
 const char* quelder_result_format(const quelder_result* result) { return result->format; }
 
+int64_t quelder_result_embedded_offset(const quelder_result* result) {
+  return result->embeddedOffset;
+}
+
+int quelder_result_embedded_conforms(const quelder_result* result) {
+  return result->embeddedConforms ? 1 : 0;
+}
+
 void quelder_result_free(quelder_result* result) {
   if (result == nullptr || result == &outOfMemoryResult) return;
-  freeDiagnostics(result);
-  std::free(result);
+  freeResult(result);
 }
 
 // The enumerations of the interface have the values of the catalogue's.
-static_assert(QUELDER_SEVERITY_FILE_ERROR == static_cast<int>(Severity::fileError));
+static_assert(QUELDER_SEVERITY_BEYOND_REFERENCE == static_cast<int>(Severity::beyondReference));
 static_assert(QUELDER_GRADE_RECOMMENDATION == static_cast<int>(Grade::recommendation));
 
 const char* quelder_severity_name(quelder_severity severity) {
@@ -201,9 +263,8 @@ const quelder_code_info* quelder_code(size_t index, quelder_language language) {
     for (std::size_t i = 0; i < kCodeCount; ++i) {
       const Message& message = texts.messages.all[i];
       const CodeInfo& info = kCodes[i];
-      out.rows[i] = {info.name,           severityOf(info.severity),
-                     gradeOf(info.grade), message.text,
-                     message.rule,        message.readers};
+      out.rows[i] = {info.name,    severityOf(info.severity), gradeOf(info.grade), message.text,
+                     message.rule, message.readers,           message.gradeReason};
     }
     return out;
   };

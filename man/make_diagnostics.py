@@ -111,7 +111,8 @@ def placeholders(text: str, values: str) -> str:
 
 
 def rows(catalogue: dict, severity: str, language: str) -> list:
-    """(code, grade, message, English message, rule) for each message of a severity."""
+    """(code, grade, message, English message, rule and readers, grade reason)
+    for each message of a severity."""
     out = []
     texts = catalogue[language]
     for i, info in enumerate(catalogue["codes"]):
@@ -126,7 +127,7 @@ def rows(catalogue: dict, severity: str, language: str) -> list:
         for text, english_text in pairs:
             out.append((info["code"], info["grade"], placeholders(text, info["values"]),
                         placeholders(english_text, info["values"]),
-                        message["rule"] + " " + message["readers"]))
+                        message["rule"] + " " + message["readers"], message["grade-reason"]))
     return out
 
 
@@ -136,6 +137,9 @@ GROUPS = [
     ("warning", r"\*(qW(\fIN\fP):\ ", r"警告(\fIN\fP):\ ", "Warnings at an offset",
      "オフセットのある警告"),
     ("file-error", r"\*(qE:\ ", r"エラー:\ ", "File errors", "ファイルのエラー"),
+    # Never printed by the programs: the library's findings only.
+    ("beyond-reference", "", "", "Findings beyond the reference rules (library only)",
+     "基準の規則を超える所見(ライブラリのみ)"),
 ]
 
 PLACEHOLDERS_EN = {"N": "N", "n": "n", "m": "m", "file": "file", "name": "name", "XX": "XX"}
@@ -151,6 +155,15 @@ def code_line(code: str, grade: str, japanese: bool) -> str:
     if grade:
         label += ("、等級 " if japanese else ", grade ") + GRADES[grade][1 if japanese else 0]
     return label + ("。" if japanese else ".")
+
+
+def grade_reason(grade: str, reason: str, japanese: bool) -> str:
+    """Why a code has its grade; empty for a code without one."""
+    if not grade:
+        return ""
+    if japanese:
+        return "等級が" + GRADES[grade][1] + "である理由: " + reason
+    return "Why " + GRADES[grade][0] + ": " + reason
 
 
 def english_section(catalogue: dict) -> list:
@@ -180,12 +193,16 @@ def english_section(catalogue: dict) -> list:
         "(it reads, but a value or a placement breaks a rule) or",
         ".I recommendation",
         "(a \\(lqshould\\(rq of the standard, or a rule of this checker).",
+        "The reference programs stop at the first error.",
+        "The library reads on past an error graded content or recommendation, up",
+        "to the first structure error, and also reports the findings beyond the",
+        "reference rules listed last; the programs never print those.",
         # Japanese lines have too few spaces to be justified.
         ".ad l",
     ]
     for severity, form, _, heading, _ in GROUPS:
         lines += [".SS " + heading]
-        for code, grade, message, english, meaning in rows(catalogue, severity, "ja"):
+        for code, grade, message, english, meaning, _ in rows(catalogue, severity, "ja"):
             english = fill(english, PLACEHOLDERS_EN)
             japanese = with_breaks(fill(message, PLACEHOLDERS_EN), as_escapes)
             lines += [
@@ -195,6 +212,7 @@ def english_section(catalogue: dict) -> list:
                 folded(r".if '\*(.T'utf8' \(lq" + english + r"\(rq"),
                 code_line(code, grade, False),
             ] + sentences(english_meaning(catalogue, code, meaning))
+            lines += sentences(grade_reason(grade, english_reason(catalogue, code), False))
     lines += [".SS Output"]
     for key, english, _ in OUTPUT_LINES:
         lines += [".TP", folded(r".ie '\*(.T'utf8' " + "".join(map(as_escapes, catalogue["ja"][key].rstrip("\n")))),
@@ -211,6 +229,11 @@ def english_section(catalogue: dict) -> list:
         lines += [".TP", "".join(map(as_escapes, japanese)), english]
     lines += [r".\}", ".ad b"]
     return lines
+
+
+def english_reason(catalogue: dict, code: str) -> str:
+    i = [c["code"] for c in catalogue["codes"]].index(code)
+    return catalogue["en"]["messages"][i]["grade-reason"]
 
 
 def english_meaning(catalogue: dict, code: str, _: str) -> str:
@@ -231,17 +254,25 @@ def japanese_section(catalogue: dict) -> list:
         r"等級は、エラーの後をどこまで信頼できるかを示します。\:\c",
         r"構造(この位置からSMFとして読めない)、\:\c",
         r"内容(読めるが、値か位置が規則に反する)、\:\c",
-        r"推奨(規格の推奨事項か、このチェッカーの規則)のどれかです。",
+        r"推奨(規格の推奨事項か、このチェッカーの規則)のどれかです。\:\c",
+        r"基準のプログラムは最初のエラーで止まります。\:\c",
+        r"ライブラリは、内容か推奨の等級のエラーの後も、\:\c",
+        r"最初の構造のエラーまで読み進めます。\:\c",
+        r"また、最後に示す、\:\c",
+        r"基準の規則を超える所見も報告します。\:\c",
+        r"プログラムはそれらを表示しません。",
     ]
     for severity, _, form, _, heading in GROUPS:
         lines += [".SS " + heading]
-        for code, grade, message, _, meaning in rows(catalogue, severity, "ja"):
+        for code, grade, message, _, meaning, reason in rows(catalogue, severity, "ja"):
             lines += [
                 ".TP",
                 folded(form + with_breaks(fill(message, PLACEHOLDERS_JA), str)),
                 code_line(code, grade, True),
                 folded(with_breaks(fill(meaning, PLACEHOLDERS_JA), str)),
             ]
+            if grade:
+                lines += [".br", folded(with_breaks(grade_reason(grade, reason, True), str))]
     lines += [".SS 出力"]
     for key, _, japanese in OUTPUT_LINES:
         lines += [".TP", folded(with_breaks(catalogue["ja"][key].rstrip("\n"), str)),
@@ -265,9 +296,10 @@ def markdown_cell(text: str) -> str:
 def table_rows(catalogue: dict, language: str) -> list:
     rows = []
     for info, m in zip(catalogue["codes"], catalogue[language]["messages"]):
-        rows.append("| `%s` | %s | %s | %s | %s | %s |" % (
+        rows.append("| `%s` | %s | %s | %s | %s | %s | %s |" % (
             info["code"], info["severity"], info["grade"] or "-", markdown_cell(m["text"]),
-            markdown_cell(m["rule"]), markdown_cell(m["readers"])))
+            markdown_cell(m["rule"]), markdown_cell(m["readers"]),
+            markdown_cell(m["grade-reason"]) or "-"))
     return rows
 
 
@@ -278,20 +310,27 @@ def reference(catalogue: dict) -> str:
            "Every diagnostic has a stable code: scripts match on it, and a code never",
            "changes meaning and is never reused; new codes are only added. The",
            "severity is `error` (the file does not conform), `warning` (checking goes",
-           "on) or `file-error` (the file could not be opened, sized, held or read).",
+           "on), `file-error` (the file could not be opened, sized, held or read) or",
+           "`beyond-reference` (a rule the reference programs do not examine: never",
+           "printed by them and never changing the verdict; the library reports it).",
            "The grade says how far a reader can trust the file past an error:",
            "`structure` (it cannot be read as a Standard MIDI File past this point),",
            "`content` (it reads, but a value or a placement breaks a rule) or",
            "`recommendation` (a \"should\" of the standard, or a rule of this checker).",
+           "The programs stop at the first error; the library reads on past an error",
+           "graded `content` or `recommendation` up to the first `structure` error,",
+           "and reports what it finds there as findings.",
            "Messages show values where they have `%d`, `%s` and `%2X`.", "",
-           "| Code | Severity | Grade | Message | Rule | What readers do |",
-           "|---|---|---|---|---|---|"]
+           "| Code | Severity | Grade | Message | Rule | What readers do | Why this grade |",
+           "|---|---|---|---|---|---|---|"]
     out += table_rows(catalogue, "en")
     out += ["", "## 診断コード", "",
             "すべての診断メッセージには変わらないコードがあります。コードの意味は変わらず、再利用もしません。",
-            "等級は、エラーの後をどこまで信頼できるかを示します: 構造(`structure`)、内容(`content`)、推奨(`recommendation`)。", "",
-            "| コード | 重大度 | 等級 | メッセージ | 規則 | 読み手の扱い |",
-            "|---|---|---|---|---|---|"]
+            "重大度`beyond-reference`は、基準のプログラムが検証しない規則です。プログラムは表示せず、判定も変えません。ライブラリが報告します。",
+            "等級は、エラーの後をどこまで信頼できるかを示します: 構造(`structure`)、内容(`content`)、推奨(`recommendation`)。",
+            "プログラムは最初のエラーで止まります。ライブラリは、内容か推奨の等級のエラーの後も最初の構造のエラーまで読み進め、見つけたものを所見として報告します。", "",
+            "| コード | 重大度 | 等級 | メッセージ | 規則 | 読み手の扱い | 等級の理由 |",
+            "|---|---|---|---|---|---|---|"]
     out += table_rows(catalogue, "ja")
     return "\n".join(out) + "\n"
 

@@ -12,7 +12,8 @@ namespace {
 const char* formOf(const Texts& texts, Severity severity) {
   switch (severity) {
     case Severity::error: return texts.errorAt.text;
-    case Severity::warning: return texts.warningAt.text;
+    case Severity::warning:
+    case Severity::beyondReference: return texts.warningAt.text;  // never printed by a program
     case Severity::fileError: return texts.fileError.text;
   }
   return texts.errorAt.text;

@@ -24,7 +24,9 @@ while IFS='|' read -r label edit says; do
 done <<CASES
 as it stands|s/^//|
 a text left out|/\.conforms = /d|Format<const char\*>
-a message left out|/{Code::deltaTimeInvalid,/,+3d|Message
+a message left out|/{Code::deltaTimeInvalid,/,+4d|Message
+a graded code without its reason|s/"Without the end of the delta time the next event cannot be found."/""/|messageDoesNotMatchItsCode
+a warning given a reason|/{Code::unknownChunk,/,+4s/""}/"x"}/|messageDoesNotMatchItsCode
 messages out of order|s/{Code::deltaTimeInvalid,/{Code::eventMissing,/|messagesInCodeOrder
 a name left out|/\.tempo = /d|Name
 an argument dropped|s/given length (%d)/given length/|messageDoesNotMatchItsCode

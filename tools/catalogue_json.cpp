@@ -2,7 +2,7 @@
 // Prints the catalogue as JSON on standard output, for the generators of the
 // manual pages' DIAGNOSTICS and of docs/codes.md (man/make_diagnostics.py):
 // every code with its severity and grade, and in each language its message,
-// rule and what readers do; the length messages; the display names.
+// rule, what readers do and why it has its grade; the length messages; the display names.
 #include <cstdio>
 
 #include "catalogue/codes.h"
@@ -55,6 +55,8 @@ void printLanguage(const char* language, const Texts& texts) {
     printString(message.rule);
     std::printf(", \"readers\": ");
     printString(message.readers);
+    std::printf(", \"grade-reason\": ");
+    printString(message.gradeReason);
     std::printf("}%s\n", i + 1 < kCodeCount ? "," : "");
   }
   std::printf("  ],\n  \"length-messages\": [");

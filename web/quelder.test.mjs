@@ -63,8 +63,7 @@ function checkAll(checker, files) {
     printed.stderr += result.stderr;
     const { conforms, stdout } = result;
     // A name that is not echoed as itself (a control character in it) cannot be taken out.
-    const verdict = stdout.split("
-")[1];
+    const verdict = stdout.split("\n")[1];
     if (name !== "" && verdict.includes(name)) verdictLines.get(checker)[conforms].add(verdict.replace(name, "%s"));
     checkValues(checker, result);
   }

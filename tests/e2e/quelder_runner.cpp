@@ -260,7 +260,8 @@ std::string diagnosticFormat(Code code) {
   std::string format;
   switch (codeInfo(code).severity) {
     case Severity::error: format = catalogue.errorAt.text; break;
-    case Severity::warning: format = catalogue.warningAt.text; break;
+    case Severity::warning:
+    case Severity::beyondReference: format = catalogue.warningAt.text; break;
     case Severity::fileError: format = catalogue.fileError.text; break;
   }
   return format + catalogue.messages[code].text + "\n";

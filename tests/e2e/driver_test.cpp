@@ -3,8 +3,6 @@
 // raw bytes of the output encoding.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <bit>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -128,20 +126,6 @@ TEST(Driver, PinnedBytesOfEachForm) {
                          pinned(bytes.progress, missing) + pinned(bytes.doesNotConform, missing));
   EXPECT_EQ(run.err, pinned(bytes.unknownChunkAt18) + pinned(bytes.headerMalformedAt0) +
                          pinned(bytes.openFailed, missing));
-}
-
-// The English program prints ASCII, whatever it was built on.
-TEST(Driver, EnglishIsPlainAscii) {
-  if (variant() != Variant::english) GTEST_SKIP() << "English only";
-  // Every field of the catalogue is one pointer to a text.
-  const auto all =
-      std::bit_cast<std::array<const char*, sizeof(Texts) / sizeof(const char*)>>(texts());
-  for (const char* text : all) {
-    SCOPED_TRACE(text);
-    for (const char* at = text; *at != '\0'; ++at) {
-      EXPECT_LT(static_cast<unsigned char>(*at), 0x80);
-    }
-  }
 }
 
 TEST(Driver, ChecksEveryArgumentInOrderAndGoesOnAfterAFailure) {

@@ -4,7 +4,8 @@
 # warning) and check the packaged binary's hardening, install it, run the
 # installed program and compare its output bytes, lint the installed manual
 # pages, and remove the package again so that the machine is left as it was
-# found. Runs as root.
+# found; then install and package the README's run build, which must give the
+# same files and programs. Runs as root.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
@@ -16,8 +17,7 @@ if dpkg-query -W -f='${Status}' quelder 2>/dev/null | grep -q 'ok installed'; th
   exit 1
 fi
 
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-  -DQUELDER_OUTPUT_ENCODING=CP932 >/dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build" -j2
 rm -f "$build"/quelder_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
@@ -172,6 +172,37 @@ else
   echo "-- manual pages not installed (dpkg path-exclude?); linting them from the package"
   sh tests/man_lint_test.sh "$tmp/unpacked$en" "$tmp/unpacked$ja" || fail "packaged manual pages do not lint clean"
 fi
+
+# Any build directory installs and packages the same programs: the README's
+# run build, installed into a scratch prefix, gives the package's files, and
+# its programs print what the packaged ones print; packaged, it gives the
+# same package.
+echo "-- the run build, installed and packaged"
+cmake --workflow --preset run >/dev/null
+run_build=$repo/build-run
+cmake --install "$run_build" --prefix "$tmp/prefix" >/dev/null || fail "cmake --install $run_build failed"
+(cd "$tmp/prefix" && find . ! -type d | sort) >"$tmp/prefix-files"
+(cd "$tmp/unpacked/usr" && find . ! -type d | sort) >"$tmp/package-files"
+diff "$tmp/package-files" "$tmp/prefix-files" >&2 || fail "the run build installs other files than the package holds"
+for program in quelder quelder-utf8 quelder-en; do
+  for run in "" "$good" "$missing"; do
+    # shellcheck disable=SC2086
+    "$tmp/unpacked/usr/bin/$program" $run >"$tmp/packaged" 2>&1 || true
+    # shellcheck disable=SC2086
+    "$tmp/prefix/bin/$program" $run >"$tmp/installed" 2>&1 || true
+    cmp -s "$tmp/packaged" "$tmp/installed" || fail "$program $run: the run build prints other bytes"
+  done
+done
+rm -f "$run_build"/quelder_*.deb
+(cd "$run_build" && cpack -G DEB >/dev/null) || fail "cpack in $run_build failed"
+run_debs=("$run_build"/quelder_*.deb)
+for field in Package Version Depends Description; do
+  [ "$(dpkg-deb -f "${run_debs[0]}" "$field")" = "$(dpkg-deb -f "$deb" "$field")" ] ||
+    fail "the run build's package has another $field"
+done
+[ "$(dpkg-deb -c "${run_debs[0]}" | awk '{print $6}')" = "$(cat "$tmp/contents")" ] ||
+  fail "the run build's package holds other files"
+rm -f "${run_debs[@]}"
 
 DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq quelder >/dev/null
 installed=0

@@ -15,6 +15,10 @@ fi
 awk '
   /^[0-9]+\/[0-9]+ Test: / { name = $0; sub(/^[0-9]+\/[0-9]+ Test: /, "", name) }
   /: Skipped$/ { reason = ""; inside = 1; next }
-  inside && /^\[  SKIPPED \] / { print name ": " reason; inside = 0; next }
+  inside && /^\[  SKIPPED \] / {
+    print name ": " (reason == "" ? "(no reason given)" : reason)
+    inside = 0; skipped++; next
+  }
   inside { reason = reason == "" ? $0 : reason " " $0 }
+  END { if (!skipped) print "no test skipped" }
 ' "$log"

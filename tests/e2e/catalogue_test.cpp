@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The catalogue as the program prints it: every text that a file can draw,
-// once, with its arguments, and every display name through a text that
-// names it. The other programs differ from quelder only in their texts, so
-// this, the driver and the file errors are all of the end-to-end suite that
-// they run (tests/CMakeLists.txt); the tables pin where each diagnostic comes.
+// The catalogue as the program prints it: every text that a file or a name can
+// draw, once, with its arguments, and every display name through a text that
+// names it. quelder-utf8 and quelder-en differ from quelder only in their
+// texts, so of the end-to-end suite they run these, the driver's cases and the
+// file errors of a prepared process (tests/CMakeLists.txt); the tables, run
+// against quelder, pin the offset of each diagnostic.
 #include <gtest/gtest.h>
 
 #include <array>

@@ -19,4 +19,6 @@ export QUELDER_SANITIZED=1
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 ctest --test-dir "$build" --output-on-failure -j2
+echo "-- skipped, and why"
+sh tools/skipped-tests.sh "$build"
 echo "10-sanitizers: passed in $((SECONDS - started)) s"

@@ -12,7 +12,7 @@ seconds=${QUELDER_FUZZ_SECONDS:-90}
 started=$SECONDS
 
 CXX=clang++-14 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DQUELDER_BUILD_FUZZ=ON -DQUELDER_OUTPUT_ENCODING=UTF-8 -DBUILD_TESTING=OFF >/dev/null
+  -DQUELDER_BUILD_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build" -j2 --target check_image_fuzzer check_file_fuzzer
 
 scratch=$(mktemp -d)

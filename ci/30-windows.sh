@@ -119,10 +119,11 @@ wineTests() {
 
 wineTests quelder "$tests/tests/quelder_e2e_tests" "*-$exhaustive"
 
-# The English program: a handful of cases, rendered through its catalogue.
+# The English program: a handful of cases, rendered through its catalogue,
+# and every text of it once.
 export QUELDER_BINARY=$root/$win/quelder-en.exe
 export QUELDER_BANNER_NAME=quelder-en.exe
-english=Driver.NoArgumentPrintsOnlyTheBanner:Driver.PinnedBytesOfEachForm:Driver.EnglishIsPlainAscii
+english=Driver.NoArgumentPrintsOnlyTheBanner:Driver.PinnedBytesOfEachForm:Catalogue.*
 english+=:Driver.NamesAreEchoedByteForByte:HeaderCheck.Length:MetaEventFraming.FixedLengths
 english+=:MetaRulesKeySignature.KeysAndModes:Windows.TextStreamsEndEveryLineInCrLf
 wineTests quelder-en "$tests/tests/quelder_e2e_tests_en" "$english"

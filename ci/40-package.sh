@@ -5,8 +5,9 @@
 # packaged binaries' hardening, install them, run the installed program and
 # compare its output bytes, lint the installed manual pages, build the C
 # example against the installed library (ci/library-example.sh), and remove
-# the packages again so that the machine is left as it was found. Runs as
-# root.
+# the packages again so that the machine is left as it was found; then
+# install and package the README's run build, which must give the same
+# files and programs. Runs as root.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
@@ -22,8 +23,7 @@ for package in "${packages[@]}"; do
 done
 
 # The packages install under /usr, the library in its multiarch directory.
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCMAKE_INSTALL_PREFIX=/usr \
-  -DQUELDER_OUTPUT_ENCODING=CP932 >/dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 cmake --build "$build" -j2
 rm -f "$build"/*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
@@ -239,6 +239,38 @@ fi
 
 # The C example against the installed library.
 bash ci/library-example.sh || fail "the C example does not build or list the examples as expected"
+
+# Any build directory installs and packages the same programs: the README's
+# run build, installed into a scratch prefix, gives the package's files, and
+# its programs print what the packaged ones print; packaged, it gives the
+# same package.
+echo "-- the run build, installed and packaged"
+cmake --workflow --preset run >/dev/null
+run_build=$repo/build-run
+cmake --install "$run_build" --prefix "$tmp/prefix" >/dev/null || fail "cmake --install $run_build failed"
+(cd "$tmp/prefix" && find . ! -type d | sort) >"$tmp/prefix-files"
+for package_deb in "${debs[@]}"; do dpkg-deb -x "$package_deb" "$tmp/unpacked-all"; done
+(cd "$tmp/unpacked-all/usr" && find . ! -type d | sort) >"$tmp/package-files"
+diff "$tmp/package-files" "$tmp/prefix-files" >&2 || fail "the run build installs other files than the packages hold"
+for program in quelder quelder-utf8 quelder-en; do
+  for run in "" "$good" "$missing"; do
+    # shellcheck disable=SC2086
+    "$tmp/unpacked/usr/bin/$program" $run >"$tmp/packaged" 2>&1 || true
+    # shellcheck disable=SC2086
+    "$tmp/prefix/bin/$program" $run >"$tmp/installed" 2>&1 || true
+    cmp -s "$tmp/packaged" "$tmp/installed" || fail "$program $run: the run build prints other bytes"
+  done
+done
+rm -f "$run_build"/*.deb
+(cd "$run_build" && cpack -G DEB >/dev/null) || fail "cpack in $run_build failed"
+run_debs=("$run_build"/quelder_*.deb)
+for field in Package Version Depends Description; do
+  [ "$(dpkg-deb -f "${run_debs[0]}" "$field")" = "$(dpkg-deb -f "$deb" "$field")" ] ||
+    fail "the run build's package has another $field"
+done
+[ "$(dpkg-deb -c "${run_debs[0]}" | awk '{print $6}')" = "$(cat "$tmp/contents")" ] ||
+  fail "the run build's package holds other files"
+rm -f "$run_build"/*.deb
 
 DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq "${packages[@]}" >/dev/null
 installed=0

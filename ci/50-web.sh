@@ -16,17 +16,18 @@ fi
 echo "-- build the page (the README's web command)"
 web_command=$(sh tools/readme-command.sh web)
 echo "$web_command"
-bash -euo pipefail -c "$web_command"
+DEBIAN_FRONTEND=noninteractive bash -euo pipefail -c "$web_command"
 ls -l build-web/web/quelder-*.wasm build-web/web/index.html
 
 echo "-- end-to-end runs of the UTF-8 programs, kept"
-# The suites of quelder-utf8 and quelder-en, as the README's test command
-# builds them (already built when it ran first).
+# The whole suites of quelder-utf8 and quelder-en, as the README's test
+# command builds them (already built when it ran first): its CTest runs only
+# their driver and catalogue cases, but every run is the module's reference.
 cmake -S . -B build >/dev/null
 cmake --build build -j2 --target quelder_e2e_tests_utf8 quelder_e2e_tests_en
 rm -rf build-web/cases
-QUELDER_CASE_DUMP="$PWD/build-web/cases/ja" build/tests/quelder_e2e_tests_utf8 --gtest_brief=1
-QUELDER_CASE_DUMP="$PWD/build-web/cases/en" build/tests/quelder_e2e_tests_en --gtest_brief=1
+QUELDER_CASE_DUMP="$PWD/build-web/cases/ja" build/tests/quelder_e2e_tests_utf8 --gtest_brief=1 --gtest_filter=-Windows.*
+QUELDER_CASE_DUMP="$PWD/build-web/cases/en" build/tests/quelder_e2e_tests_en --gtest_brief=1 --gtest_filter=-Windows.*
 
 echo "-- module under Node, page in Chromium"
 (cd web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund)

@@ -3,8 +3,8 @@
 # Configures scratch builds of the source tree the ways the README does and
 # checks what each says and leaves behind: without GoogleTest the checker
 # still builds and the tests are skipped with one line saying what to install;
-# asking for the tests without GoogleTest fails; the run preset builds the
-# UTF-8 checker alone.
+# asking for the tests without GoogleTest fails; the run preset configures
+# the programs without the tests.
 #
 #   configure_test.sh CMAKE GENERATOR CXX SOURCE_DIR SCRATCH_DIR
 set -u
@@ -47,7 +47,7 @@ while IFS='|' read -r label succeeds entry options; do
 done <<EOF
 without-gtest|yes|BUILD_TESTING:BOOL=ON|$no_gtest
 tests-required|no|-|$no_gtest -DQUELDER_REQUIRE_TESTS=ON
-run-preset|yes|QUELDER_OUTPUT_ENCODING:STRING=UTF-8|--preset run
+run-preset|yes|BUILD_TESTING:BOOL=OFF|--preset run
 EOF
 
 # The checker itself builds where GoogleTest is missing.

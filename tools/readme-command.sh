@@ -3,7 +3,7 @@
 # Prints one of the README's commands, so that CI and the fresh-machine check
 # run exactly what a reader pastes:
 #
-#   tools/readme-command.sh run|test [README]
+#   tools/readme-command.sh run|test|web|page [README]
 #
 # A command is the fenced code block that follows the line
 # <!-- command: NAME --> in the README.

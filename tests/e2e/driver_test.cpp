@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
-#include <array>
-#include <bit>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -133,32 +131,6 @@ TEST(Driver, PinnedBytesOfEachForm) {
                          pinned(bytes.progress, missing) + pinned(bytes.doesNotConform, missing));
   EXPECT_EQ(run.err, pinned(bytes.unknownChunkAt18) + pinned(bytes.headerMalformedAt0) +
                          pinned(bytes.openFailed, missing));
-}
-
-// The English program prints ASCII, whatever it was built on.
-TEST(Driver, EnglishIsPlainAscii) {
-  if (variant() != Variant::english) GTEST_SKIP() << "English only";
-  const Texts& catalogue = texts();
-  std::vector<const char*> all = {
-      catalogue.banner.text,         catalogue.progress.text,   catalogue.conforms.text,
-      catalogue.doesNotConform.text, catalogue.outputLost.text, catalogue.diagnosticsLost.text,
-      catalogue.errorAt.text,        catalogue.warningAt.text,  catalogue.fileError.text};
-  for (const Message& message : catalogue.messages.all) {
-    all.insert(all.end(), {message.text, message.rule, message.readers});
-  }
-  for (const LengthMessage& message : catalogue.metaLengthMustBe) all.push_back(message.text);
-  for (const Name& name : catalogue.channelMessages) all.push_back(name.text);
-  // The meta-event names are one pointer to a text each.
-  const auto metaNames =
-      std::bit_cast<std::array<const char*, sizeof(Texts::MetaEventNames) / sizeof(const char*)>>(
-          catalogue.metaEvents);
-  all.insert(all.end(), metaNames.begin(), metaNames.end());
-  for (const char* text : all) {
-    SCOPED_TRACE(text);
-    for (const char* at = text; *at != '\0'; ++at) {
-      EXPECT_LT(static_cast<unsigned char>(*at), 0x80);
-    }
-  }
 }
 
 TEST(Driver, ChecksEveryArgumentInOrderAndGoesOnAfterAFailure) {

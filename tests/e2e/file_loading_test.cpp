@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -149,17 +150,20 @@ std::string contentsOf(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::string checkerBinary() {
+  const char* override = std::getenv("QUELDER_BINARY");
+  return override != nullptr && *override != '\0' ? override : builtBinary();
+}
+
 // Runs the binary on args in a child that calls prepare() between fork and
 // exec (to lower a limit or drop privileges). A hang guard ends a child that
 // waits for input. Output goes through files, read back after the child ends.
-PreparedRun runPrepared(const std::vector<std::string>& args,
-                        const std::function<bool()>& prepare) {
+PreparedRun runPrepared(const std::vector<std::string>& args, const std::function<bool()>& prepare,
+                        const std::string& binary = checkerBinary()) {
   constexpr unsigned kHangGuardSeconds = 20;
   const TempDir capture;
   const std::string outPath = capture.path() + "/stdout";
   const std::string errPath = capture.path() + "/stderr";
-  const char* override = std::getenv("QUELDER_BINARY");
-  const std::string binary = override != nullptr && *override != '\0' ? override : builtBinary();
   std::vector<char*> argv{const_cast<char*>(binary.c_str())};
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
@@ -297,7 +301,9 @@ TEST(FileLoading, ConcurrentCheckersShareTheFile) {
 }
 
 // Root reads any file whatever its mode, so as root the checker runs as
-// nobody; the directory is opened up so that only the file's mode refuses.
+// nobody; the directory is opened up so that only the file's mode refuses,
+// and the checker runs from a copy in it, since nobody may not enter the
+// build tree (under /root, say).
 TEST(FileLoading, UnreadableFileCannotBeOpened) {
   if (underRunner()) GTEST_SKIP() << kPosixOnly;
   TempDir dir;
@@ -317,12 +323,16 @@ TEST(FileLoading, UnreadableFileCannotBeOpened) {
       return ::setgroups(0, nullptr) == 0 && ::setgid(gid) == 0 && ::setuid(uid) == 0;
     };
     ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
-    const PreparedRun probe = runPrepared({good}, asNobody);
+    const std::string checker = dir.path() + "/checker";
+    std::error_code copyError;
+    ASSERT_TRUE(std::filesystem::copy_file(checkerBinary(), checker, copyError)) << copyError;
+    ASSERT_EQ(::chmod(checker.c_str(), 0755), 0);
+    const PreparedRun probe = runPrepared({good}, asNobody, checker);
     const std::string conforming = progressLine(good) + verdictLine(good, true);
     if (!probe.prepared || probe.result.out != conforming) {
-      GTEST_SKIP() << "privileged, and the checker cannot be run as nobody here";
+      GTEST_SKIP() << "privileged, and the checker cannot be run as nobody from " << dir.path();
     }
-    const PreparedRun run = runPrepared({path, path}, asNobody);
+    const PreparedRun run = runPrepared({path, path}, asNobody, checker);
     ASSERT_TRUE(run.prepared);
     expectCheckedTwice(run.result, path, line(Code::openFailed, path.c_str()), false);
   }

@@ -13,7 +13,7 @@
 class MemoryStream {
  public:
   MemoryStream() = default;
-  virtual ~MemoryStream() = default;
+  ~MemoryStream() = default;
 
   MemoryStream(const MemoryStream&) = delete;
   MemoryStream& operator=(const MemoryStream&) = delete;

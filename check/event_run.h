@@ -29,25 +29,38 @@ inline constexpr int kNotInRun = -2;
 
 // For each meta-event type, the data length with which an event of that type
 // certainly passes every general step of a meta event (a row's own length,
-// or kAnyLength), or kNotInRun. A run takes only types whose data is not read
-// and whose content rule is none, or, where the track may hold the tempo map,
-// the first-track rule of format 1. Every other rule (placement at the start
-// of the track, Copyright Notice, Key Signature values), the unrecognised
-// types' warning and End of Track (its outcome ends the track) are left to the
-// general steps. A new rule
-// is a new MetaRule, which this table leaves out until it is listed here.
+// or kAnyLength), or kNotInRun. A run takes only types whose content rule is
+// none, or, where the track may hold the tempo map, the first-track rule of
+// format 1, and whose data is not read; and Key Signature, whose values it
+// tests with the rule's own keySignatureFault (metaDataInRun). Every other
+// rule (placement at the start of the track, Copyright Notice), the
+// unrecognised types' warning and End of Track (its outcome ends the track)
+// are left to the general steps. A new rule is a new MetaRule, which this
+// table leaves out until it is listed here.
 constexpr std::array<int, 256> runLengths(bool tempoMapAllowed) {
   std::array<int, 256> lengths{};
   lengths.fill(kNotInRun);  // types without a row are not recognised
   for (const MetaType& row : meta_types::kMetaTypes) {
     const bool rulePasses = row.rule == MetaRule::none ||
                             (row.rule == MetaRule::inFirstTrackOfFormat1 && tempoMapAllowed);
-    if (row.recognised && !row.dataExamined && rulePasses && row.type != kEndOfTrackType) {
+    const bool valuesTested = row.rule == MetaRule::keySignatureValues;
+    const bool taken = (rulePasses && !row.dataExamined) || valuesTested;
+    if (row.recognised && taken && row.type != kEndOfTrackType) {
       lengths[row.type] = row.requiredLength;
     }
   }
   return lengths;
 }
+
+// The type whose row names the rule (one row per rule that a run tests).
+constexpr std::uint8_t typeWithRule(MetaRule rule) {
+  for (const MetaType& row : meta_types::kMetaTypes) {
+    if (row.rule == rule) return row.type;
+  }
+  return kEndOfTrackType;  // never taken by a run
+}
+
+inline constexpr std::uint8_t kKeySignatureType = typeWithRule(MetaRule::keySignatureValues);
 
 inline constexpr std::array<int, 256> kRunLengthsWithTempoMap = runLengths(true);
 inline constexpr std::array<int, 256> kRunLengthsWithoutTempoMap = runLengths(false);
@@ -69,6 +82,7 @@ inline const std::uint8_t* metaDataInRun(const std::uint8_t* status, const std::
   const std::uint8_t* const data = lengthField + lengthSize;
   // The data and a byte after it lie in the image.
   if (*length >= static_cast<std::uint32_t>(imageEnd - data)) return nullptr;
+  if (status[1] == kKeySignatureType && keySignatureFault(data) != nullptr) return nullptr;
   return data;
 }
 
@@ -130,8 +144,9 @@ inline bool eightRunningTriples(const std::uint8_t* bytes, std::uint64_t* ticks)
 // whose delta time, status byte (or the running status in force) and data
 // bytes all lie in the image, or a meta event of a type that
 // event_run::runLengths admits, with a valid length quantity of the length
-// required, whose data ends at least one byte before the end of the image
-// (a pass of 0 bytes at the very end would leave lastPosition elsewhere).
+// required (and, for Key Signature, legal values), whose data ends at least
+// one byte before the end of the image (a pass of 0 bytes at the very end
+// would leave lastPosition elsewhere).
 // Anything else, or anything it cannot be sure of, it leaves to the general
 // steps. A new rule for channel messages or meta events must make this path
 // stop before the events it concerns; event_run_test.cpp and the fuzz target

@@ -148,6 +148,13 @@ class ImageGenerator {
     for (std::uint32_t i = 0; i < padding; ++i) out->push_back(0x80);
     if (length >= 0x80) out->push_back(static_cast<std::uint8_t>(0x80 | length >> 7));
     out->push_back(static_cast<std::uint8_t>(length & 0x7F));
+    if (type == 0x59 && length == 2) {
+      // Key Signature: nine flats to nine sharps, the mode 0 to 2, so that
+      // about half are legal and every edge of the values occurs.
+      out->insert(out->end(), {static_cast<std::uint8_t>(int(below(19)) - 9),
+                               static_cast<std::uint8_t>(below(3))});
+      return;
+    }
     for (std::uint32_t i = length >= 0x80 ? below(8) : length; i > 0; --i)
       out->push_back(dataByte());
   }
@@ -209,6 +216,24 @@ TEST(EventRun, NotesUnderRunningStatusAddUpTheirDeltaTimes) {
     EXPECT_EQ(state.runningStatus, 0x90) << notes;
     EXPECT_EQ(memoryStream.position(), stop) << notes;
     EXPECT_EQ(memoryStream.lastPosition(), stop - 2) << notes;  // the last note's data
+  }
+}
+
+// Key Signature joins a run with legal values only: a run takes the event
+// (one event) or stops before it (none), and the general steps report it.
+TEST(EventRun, KeySignaturesJoinRunsWithLegalValuesOnly) {
+  const struct {
+    std::uint8_t sharps;
+    std::uint8_t mode;
+    std::uint32_t events;
+  } cases[] = {{0xF9, 0x01, 1}, {0x07, 0x00, 1}, {0x00, 0x01, 1}, {0xF8, 0x00, 0},
+               {0x08, 0x01, 0}, {0x00, 0x02, 0}, {0x80, 0x00, 0}, {0x00, 0xFF, 0}};
+  for (const auto& c : cases) {
+    Bytes track = {0x00, 0xFF, 0x59, 0x02, c.sharps, c.mode, 0x00, 0xFF, 0x2F, 0x00};
+    memoryStream.attach(track.data(), static_cast<std::uint32_t>(track.size()));
+    TrackState state;
+    state.trackLength = static_cast<std::uint32_t>(track.size());
+    EXPECT_EQ(skipEventRun(FileState{}, &state), c.events) << int{c.sharps} << " " << int{c.mode};
   }
 }
 

@@ -36,11 +36,7 @@ bool checkCopyright(std::uint8_t type, const std::uint8_t* data, std::uint32_t l
 
 // REQUIRES: two bytes of data, as the fixed length guarantees.
 bool checkKeySignature(std::uint8_t type, const std::uint8_t* data) {
-  const int sharps = static_cast<std::int8_t>(data[0]);  // negative: flats
-  const unsigned mode = data[1];
-  if (sharps < -7) return fail(texts().tooManyFlats, type);
-  if (sharps > 7) return fail(texts().tooManySharps, type);
-  if (mode > 1) return fail(texts().modeInvalid, type);
+  if (const auto fault = keySignatureFault(data)) return fail(texts().*fault, type);
   return true;
 }
 

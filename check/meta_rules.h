@@ -13,6 +13,19 @@
 bool checkMetaRules(const MetaType& meta, const std::uint8_t* data, std::uint32_t length,
                     const FileState& file, const TrackState& track);
 
+// The Key Signature's values, data[0, 2): the message of the first that is
+// out of range (more than seven flats, more than seven sharps, a mode other
+// than major and minor), or null when both are legal. The one statement of
+// the rule: the general steps print the message, event runs take only legal
+// values.
+inline ErrorAtNamed Texts::*keySignatureFault(const std::uint8_t* data) {
+  const int sharps = static_cast<std::int8_t>(data[0]);  // negative: flats
+  if (sharps < -7) return &Texts::tooManyFlats;
+  if (sharps > 7) return &Texts::tooManySharps;
+  if (data[1] > 1) return &Texts::modeInvalid;
+  return nullptr;
+}
+
 // True iff the track being checked may hold the events that format 1 keeps
 // in its first track (Set Tempo, SMPTE Offset).
 inline bool mayHoldFormat1TempoMap(const FileState& file) {

@@ -107,6 +107,15 @@ constexpr EightTriples eightTriples() {
 
 inline constexpr EightTriples kEightTriples = eightTriples();
 
+// Eight at a time pays only where stretches of notes are long; where a
+// controller or pitch bend breaks them every few notes, a try costs more than
+// the notes it takes. A stretch tries it once it has lasted two notes while
+// tries take something, and once it has lasted eight after a try that took
+// nothing: a file whose stretches are short then stops paying for tries that
+// cannot succeed, and one long stretch brings the early tries back.
+inline constexpr std::uint32_t kNotesBeforeEightAfterSuccess = 2;
+inline constexpr std::uint32_t kNotesBeforeEightAfterFailure = 8;
+
 // Eight bytes in little-endian order (the compiler makes one load of it).
 inline std::uint64_t littleEndian64(const std::uint8_t* bytes) {
   std::uint64_t value = 0;
@@ -162,8 +171,9 @@ inline bool eightRunningTriples(const std::uint8_t* bytes, std::uint64_t* ticks)
 //
 // How it reads them, commonest first: under running status with two data
 // bytes, eight events of a one-byte delta time at once
-// (event_run::eightRunningTriples); under any running status, an event of a
-// one-byte delta time whose next byte is data; anything else field by field.
+// (event_run::eightRunningTriples), once a stretch of them has shown that
+// this pays; under any running status, an event of a one-byte delta time
+// whose next byte is data; anything else field by field.
 //
 // REQUIRES: the stream stands at the start of an event inside the track.
 // Returns the number of events in the run; 0 when there is none, nothing
@@ -190,27 +200,30 @@ inline std::uint32_t skipEventRun(const FileState& file, TrackState* track) {
   // channel message that follows.
   std::uint32_t dataLength = runningStatus != 0 ? channelDataLength(runningStatus) : 0;
   std::uint32_t events = 0;
-  std::uint32_t metaEvents = 0;      // any other event of the run is a channel message
+  std::uint32_t metaEvents = 0;  // any other event of the run is a channel message
+  std::uint32_t notesBeforeEight = event_run::kNotesBeforeEightAfterSuccess;
   const std::uint8_t* next = start;  // the next event
   while (next < end) {
     // Most events of a large file: a one-byte delta time and data under the
     // running status in force.
     if (runningStatus != 0) {
-      const std::uint8_t* const stretch = next;
+      std::uint32_t untilEight = notesBeforeEight;
       while (((next[0] | next[1]) & 0x80) == 0) {  // two top bits say so
         elapsedTicks += next[0];
         ++events;
         next += 1 + dataLength;
         if (next >= end) break;
-        // Two notes in a row are likely the start of many more: eight at a
-        // time from here while they last.
-        if (next - stretch == 6 && dataLength == 2) {
+        // Eight at a time from here while they last, where that pays.
+        if (--untilEight == 0 && dataLength == 2) {
+          const std::uint8_t* const tried = next;
           std::uint64_t ticks = 0;
           while (end - next > 21 && event_run::eightRunningTriples(next, &ticks)) {
             elapsedTicks += ticks;
             events += 8;
             next += 24;
           }
+          notesBeforeEight = next != tried ? event_run::kNotesBeforeEightAfterSuccess
+                                           : event_run::kNotesBeforeEightAfterFailure;
           if (next >= end) break;
         }
       }

@@ -176,6 +176,30 @@ void musicEvent(ImageWriter* out, Numbers* numbers, std::uint8_t channel, std::u
   *statusSent = false;  // the next note carries its status byte
 }
 
+// One event of a busy music track: notes under running status, broken every
+// 5 to 9 events by a controller or a pitch bend, which brings the next note's
+// status byte back; one delta time in ten takes two bytes.
+void busyEvent(ImageWriter* out, Numbers* numbers, std::uint8_t channel, std::uint32_t index,
+               bool* statusSent, std::uint32_t* untilBreak) {
+  const std::uint32_t r = numbers->next();
+  out->varLen(r % 10 == 0 ? 0x80 + (r >> 4 & 0x3FF) : (r >> 4 & 0x3F));
+  if (*untilBreak > 0) {
+    --*untilBreak;
+    noteEvent(out, r, channel, index & 1, statusSent);
+    return;
+  }
+  *untilBreak = 4 + (r >> 16) % 5;
+  const std::uint8_t value = r >> 20 & 0x7F;
+  const std::uint8_t pedal = value & 0x40 ? 0x7F : 0x00;
+  switch (r >> 13 & 3) {
+    case 0: out->bytes({std::uint8_t(0xB0 | channel), 0x01, value}); break;  // modulation
+    case 1: out->bytes({std::uint8_t(0xB0 | channel), 0x0B, value}); break;  // expression
+    case 2: out->bytes({std::uint8_t(0xB0 | channel), 0x40, pedal}); break;  // sustain
+    default: out->bytes({std::uint8_t(0xE0 | channel), std::uint8_t(r >> 8 & 0x7F), value}); break;
+  }
+  *statusSent = false;  // the next note carries its status byte
+}
+
 // One event of a karaoke track: seven notes in eight are sung, each after
 // its syllable.
 void karaokeEvent(ImageWriter* out, Numbers* numbers, std::uint8_t channel, std::uint8_t textType,
@@ -247,6 +271,16 @@ Image realShapedImage(std::uint32_t totalSize, int tracks) {
       [](ImageWriter* out, Numbers* numbers, int track, std::uint32_t index, bool* statusSent) {
         musicEvent(out, numbers, std::uint8_t(track & 0x0F), index, statusSent);
       });
+}
+
+Image busyImage(std::uint32_t totalSize, int tracks) {
+  return songImage(totalSize, tracks,
+                   [untilBreak = std::uint32_t{0}](ImageWriter* out, Numbers* numbers, int track,
+                                                   std::uint32_t index, bool* statusSent) mutable {
+                     if (index == 0) untilBreak = 6;
+                     busyEvent(out, numbers, std::uint8_t(track & 0x0F), index, statusSent,
+                               &untilBreak);
+                   });
 }
 
 Image karaokeImage(std::uint32_t totalSize, int tracks) {

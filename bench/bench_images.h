@@ -26,6 +26,12 @@ Image metaEventImage(std::uint32_t events);
 // and lyric events and GS and XG SysEx messages.
 Image realShapedImage(std::uint32_t totalSize, int tracks);
 
+// Format 1 shaped like a busy song, filling exactly totalSize bytes: the same
+// conductor track, then `tracks` tracks of notes under running status broken
+// every 5 to 9 events by a controller or a pitch bend, with a two-byte delta
+// time one event in ten.
+Image busyImage(std::uint32_t totalSize, int tracks);
+
 // Format 1 shaped like a karaoke file, filling exactly totalSize bytes: a
 // conductor track, then `tracks` tracks in which a lyric or text event comes
 // before most notes.

@@ -50,6 +50,12 @@ void BM_RealShapedSong(benchmark::State& state) {
 }
 BENCHMARK(BM_RealShapedSong)->Unit(benchmark::kMillisecond);
 
+void BM_BusySong(benchmark::State& state) {
+  static const Image image = busyImage(52000000, 7);
+  checkWholeImage(state, image);
+}
+BENCHMARK(BM_BusySong)->Unit(benchmark::kMillisecond);
+
 void BM_Karaoke(benchmark::State& state) {
   static const Image image = karaokeImage(16 * kMiB, 4);
   checkWholeImage(state, image);

@@ -4,6 +4,7 @@
 //   sysex.mid    64 MiB of SysEx messages, the largest 4 MiB
 //   meta.mid     1,000,000 small meta events of recognised types
 //   real.mid     52 MB shaped like a song: conductor track, 7 music tracks
+//   busy.mid     52 MB, a busy song: notes broken by controllers and bends
 //   karaoke.mid  16 MiB, a lyric or text event before most notes
 //   small/NNNNN.mid  10,000 small files
 // Every file is valid: the checker prints nothing but its verdict lines.
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
   if (!writeFile(dir + "/sysex.mid", sysExImage(64 * kMiB, 4 * kMiB))) return 1;
   if (!writeFile(dir + "/meta.mid", metaEventImage(1000000))) return 1;
   if (!writeFile(dir + "/real.mid", realShapedImage(52000000, 7))) return 1;
+  if (!writeFile(dir + "/busy.mid", busyImage(52000000, 7))) return 1;
   if (!writeFile(dir + "/karaoke.mid", karaokeImage(16 * kMiB, 4))) return 1;
   const std::string smallDir = dir + "/small";
   ::mkdir(smallDir.c_str(), 0755);

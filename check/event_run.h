@@ -29,25 +29,38 @@ inline constexpr int kNotInRun = -2;
 
 // For each meta-event type, the data length with which an event of that type
 // certainly passes every general step of a meta event (a row's own length,
-// or kAnyLength), or kNotInRun. A run takes only types whose data is not read
-// and whose content rule is none, or, where the track may hold the tempo map,
-// the first-track rule of format 1. Every other rule (placement at the start
-// of the track, Copyright Notice, Key Signature values), the unrecognised
-// types' warning and End of Track (its outcome ends the track) are left to the
-// general steps. A new rule
-// is a new MetaRule, which this table leaves out until it is listed here.
+// or kAnyLength), or kNotInRun. A run takes only types whose content rule is
+// none, or, where the track may hold the tempo map, the first-track rule of
+// format 1, and whose data is not read; and Key Signature, whose values it
+// tests with the rule's own keySignatureIsLegal (metaDataInRun). Every other
+// rule (placement at the start of the track, Copyright Notice), the
+// unrecognised types' warning and End of Track (its outcome ends the track)
+// are left to the general steps. A new rule is a new MetaRule, which this
+// table leaves out until it is listed here.
 constexpr std::array<int, 256> runLengths(bool tempoMapAllowed) {
   std::array<int, 256> lengths{};
   lengths.fill(kNotInRun);  // types without a row are not recognised
   for (const MetaType& row : meta_types::kMetaTypes) {
     const bool rulePasses = row.rule == MetaRule::none ||
                             (row.rule == MetaRule::inFirstTrackOfFormat1 && tempoMapAllowed);
-    if (row.recognised && !row.dataExamined && rulePasses && row.type != kEndOfTrackType) {
+    const bool valuesTested = row.rule == MetaRule::keySignatureValues;
+    const bool taken = (rulePasses && !row.dataExamined) || valuesTested;
+    if (row.recognised && taken && row.type != kEndOfTrackType) {
       lengths[row.type] = row.requiredLength;
     }
   }
   return lengths;
 }
+
+// The type whose row names the rule (one row per rule that a run tests).
+constexpr std::uint8_t typeWithRule(MetaRule rule) {
+  for (const MetaType& row : meta_types::kMetaTypes) {
+    if (row.rule == rule) return row.type;
+  }
+  return kEndOfTrackType;  // never taken by a run
+}
+
+inline constexpr std::uint8_t kKeySignatureType = typeWithRule(MetaRule::keySignatureValues);
 
 inline constexpr std::array<int, 256> kRunLengthsWithTempoMap = runLengths(true);
 inline constexpr std::array<int, 256> kRunLengthsWithoutTempoMap = runLengths(false);
@@ -69,6 +82,7 @@ inline const std::uint8_t* metaDataInRun(const std::uint8_t* status, const std::
   const std::uint8_t* const data = lengthField + lengthSize;
   // The data and a byte after it lie in the image.
   if (*length >= static_cast<std::uint32_t>(imageEnd - data)) return nullptr;
+  if (status[1] == kKeySignatureType && !keySignatureIsLegal(data)) return nullptr;
   return data;
 }
 
@@ -92,6 +106,15 @@ constexpr EightTriples eightTriples() {
 }
 
 inline constexpr EightTriples kEightTriples = eightTriples();
+
+// Eight at a time pays only where stretches of notes are long; where a
+// controller or pitch bend breaks them every few notes, a try costs more than
+// the notes it takes. A stretch tries it once it has lasted two notes while
+// tries take something, and once it has lasted eight after a try that took
+// nothing: a file whose stretches are short then stops paying for tries that
+// cannot succeed, and one long stretch brings the early tries back.
+inline constexpr std::uint32_t kNotesBeforeEightAfterSuccess = 2;
+inline constexpr std::uint32_t kNotesBeforeEightAfterFailure = 8;
 
 // Eight bytes in little-endian order (the compiler makes one load of it).
 inline std::uint64_t littleEndian64(const std::uint8_t* bytes) {
@@ -130,8 +153,9 @@ inline bool eightRunningTriples(const std::uint8_t* bytes, std::uint64_t* ticks)
 // whose delta time, status byte (or the running status in force) and data
 // bytes all lie in the image, or a meta event of a type that
 // event_run::runLengths admits, with a valid length quantity of the length
-// required, whose data ends at least one byte before the end of the image
-// (a pass of 0 bytes at the very end would leave lastPosition elsewhere).
+// required (and, for Key Signature, legal values), whose data ends at least
+// one byte before the end of the image (a pass of 0 bytes at the very end
+// would leave lastPosition elsewhere).
 // Anything else, or anything it cannot be sure of, it leaves to the general
 // steps. A new rule for channel messages or meta events must make this path
 // stop before the events it concerns; event_run_test.cpp and the fuzz target
@@ -147,8 +171,9 @@ inline bool eightRunningTriples(const std::uint8_t* bytes, std::uint64_t* ticks)
 //
 // How it reads them, commonest first: under running status with two data
 // bytes, eight events of a one-byte delta time at once
-// (event_run::eightRunningTriples); under any running status, an event of a
-// one-byte delta time whose next byte is data; anything else field by field.
+// (event_run::eightRunningTriples), once a stretch of them has shown that
+// this pays; under any running status, an event of a one-byte delta time
+// whose next byte is data; anything else field by field.
 //
 // REQUIRES: the stream stands at the start of an event inside the track.
 // Returns the number of events in the run; 0 when there is none, nothing
@@ -175,27 +200,30 @@ inline std::uint32_t skipEventRun(const FileState& file, TrackState* track) {
   // channel message that follows.
   std::uint32_t dataLength = runningStatus != 0 ? channelDataLength(runningStatus) : 0;
   std::uint32_t events = 0;
-  std::uint32_t metaEvents = 0;      // any other event of the run is a channel message
+  std::uint32_t metaEvents = 0;  // any other event of the run is a channel message
+  std::uint32_t notesBeforeEight = event_run::kNotesBeforeEightAfterSuccess;
   const std::uint8_t* next = start;  // the next event
   while (next < end) {
     // Most events of a large file: a one-byte delta time and data under the
     // running status in force.
     if (runningStatus != 0) {
-      const std::uint8_t* const stretch = next;
+      std::uint32_t untilEight = notesBeforeEight;
       while (((next[0] | next[1]) & 0x80) == 0) {  // two top bits say so
         elapsedTicks += next[0];
         ++events;
         next += 1 + dataLength;
         if (next >= end) break;
-        // Two notes in a row are likely the start of many more: eight at a
-        // time from here while they last.
-        if (next - stretch == 6 && dataLength == 2) {
+        // Eight at a time from here while they last, where that pays.
+        if (--untilEight == 0 && dataLength == 2) {
+          const std::uint8_t* const tried = next;
           std::uint64_t ticks = 0;
           while (end - next > 21 && event_run::eightRunningTriples(next, &ticks)) {
             elapsedTicks += ticks;
             events += 8;
             next += 24;
           }
+          notesBeforeEight = next != tried ? event_run::kNotesBeforeEightAfterSuccess
+                                           : event_run::kNotesBeforeEightAfterFailure;
           if (next >= end) break;
         }
       }

@@ -148,6 +148,13 @@ class ImageGenerator {
     for (std::uint32_t i = 0; i < padding; ++i) out->push_back(0x80);
     if (length >= 0x80) out->push_back(static_cast<std::uint8_t>(0x80 | length >> 7));
     out->push_back(static_cast<std::uint8_t>(length & 0x7F));
+    if (type == 0x59 && length == 2) {
+      // Key Signature: nine flats to nine sharps, the mode 0 to 2, so that
+      // about half are legal and every edge of the values occurs.
+      out->insert(out->end(), {static_cast<std::uint8_t>(int(below(19)) - 9),
+                               static_cast<std::uint8_t>(below(3))});
+      return;
+    }
     for (std::uint32_t i = length >= 0x80 ? below(8) : length; i > 0; --i)
       out->push_back(dataByte());
   }
@@ -177,12 +184,20 @@ TEST(EventRun, FastAndGeneralPathsPrintAndAnswerTheSame) {
 // the sum of the delta times and the event count. Notes under running status
 // with one-byte delta times, in every count from 1 to 40 (the eight-at-once
 // step, the one-at-a-time step and their hand-overs), then a five-byte delta
-// time that stops the run.
+// time that stops the run. The second forty come after a short stretch (three
+// notes, then one with a two-byte delta time) whose try of eight at once
+// takes nothing, so that the stretch after it tries later.
 TEST(EventRun, NotesUnderRunningStatusAddUpTheirDeltaTimes) {
   std::mt19937 random(7);
-  for (std::uint32_t notes = 1; notes <= 40; ++notes) {
+  for (std::uint32_t round = 0; round < 80; ++round) {
+    const std::uint32_t notes = 1 + round % 40;
+    const std::uint32_t before = round < 40 ? 0 : 4;
     Bytes track = {0x00, 0x90, 60, 100};
     std::uint64_t ticks = 0;
+    if (before > 0) {
+      track.insert(track.end(), {1, 60, 0, 2, 61, 0, 3, 62, 0, 0x81, 0x00, 63, 0});
+      ticks = 1 + 2 + 3 + 0x80;
+    }
     for (std::uint32_t i = 0; i < notes; ++i) {
       const auto delta = static_cast<std::uint8_t>(random() % 0x80);
       ticks += delta;
@@ -194,9 +209,9 @@ TEST(EventRun, NotesUnderRunningStatusAddUpTheirDeltaTimes) {
     TrackState state;
     state.trackLength = static_cast<std::uint32_t>(track.size());
     const FileState file;
-    EXPECT_EQ(skipEventRun(file, &state), notes + 1) << notes;
+    EXPECT_EQ(skipEventRun(file, &state), before + notes + 1) << notes;
     EXPECT_EQ(state.elapsedTicks, ticks) << notes;
-    EXPECT_EQ(state.eventIndex, notes + 1) << notes;
+    EXPECT_EQ(state.eventIndex, before + notes + 1) << notes;
     EXPECT_EQ(state.runningStatus, 0x90) << notes;
     EXPECT_EQ(memoryStream.position(), stop) << notes;
     EXPECT_EQ(memoryStream.lastPosition(), stop - 2) << notes;  // the last note's data
@@ -388,6 +403,24 @@ TEST(EventRun, NoteStretchesWithTheImageCutAtEveryByte) {
 TEST(EventRun, NoteStretchesWithTheTrackCutAtEveryByte) {
   for (std::uint32_t notes = 1; notes <= kLongestStretch; ++notes) {
     if (!agreeWithTheTrackCut(0, noteStretch(notes), std::to_string(notes) + " notes")) break;
+  }
+}
+
+// Key Signature joins a run with legal values only: a run takes the event
+// (one event) or stops before it (none), and the general steps report it.
+TEST(EventRun, KeySignaturesJoinRunsWithLegalValuesOnly) {
+  const struct {
+    std::uint8_t sharps;
+    std::uint8_t mode;
+    std::uint32_t events;
+  } cases[] = {{0xF9, 0x01, 1}, {0x07, 0x00, 1}, {0x00, 0x01, 1}, {0xF8, 0x00, 0},
+               {0x08, 0x01, 0}, {0x00, 0x02, 0}, {0x80, 0x00, 0}, {0x00, 0xFF, 0}};
+  for (const auto& c : cases) {
+    Bytes track = {0x00, 0xFF, 0x59, 0x02, c.sharps, c.mode, 0x00, 0xFF, 0x2F, 0x00};
+    memoryStream.attach(track.data(), static_cast<std::uint32_t>(track.size()));
+    TrackState state;
+    state.trackLength = static_cast<std::uint32_t>(track.size());
+    EXPECT_EQ(skipEventRun(FileState{}, &state), c.events) << int{c.sharps} << " " << int{c.mode};
   }
 }
 

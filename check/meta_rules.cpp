@@ -41,11 +41,9 @@ bool checkCopyright(std::uint8_t type, const std::uint8_t* data, std::uint32_t l
 
 // REQUIRES: two bytes of data, as the fixed length guarantees.
 bool checkKeySignature(std::uint8_t type, const std::uint8_t* data) {
-  const int sharps = static_cast<std::int8_t>(data[0]);  // negative: flats
-  const unsigned mode = data[1];
-  if (sharps < -7 && !fail<Code::tooManyFlats>(type)) return false;
-  if (sharps > 7 && !fail<Code::tooManySharps>(type)) return false;
-  if (mode > 1) return fail<Code::modeInvalid>(type);
+  if (hasTooManyFlats(data) && !fail<Code::tooManyFlats>(type)) return false;
+  if (hasTooManySharps(data) && !fail<Code::tooManySharps>(type)) return false;
+  if (hasInvalidMode(data)) return fail<Code::modeInvalid>(type);
   return true;
 }
 

@@ -18,6 +18,21 @@ bool checkMetaRules(const MetaType& meta, const std::uint8_t* data, std::uint32_
 // Channel Prefix. lastPosition stands at the data's first byte.
 void findMetaValues(const MetaType& meta, const std::uint8_t* data);
 
+// The Key Signature's values, data[0, 2), one predicate each: more than seven
+// flats, more than seven sharps, a mode other than major (0) and minor (1).
+// The one statement of the rule: the general steps report each value that
+// breaks it, and event runs take only events that break none.
+inline bool hasTooManyFlats(const std::uint8_t* data) {
+  return static_cast<std::int8_t>(data[0]) < -7;  // negative: flats
+}
+inline bool hasTooManySharps(const std::uint8_t* data) {
+  return static_cast<std::int8_t>(data[0]) > 7;
+}
+inline bool hasInvalidMode(const std::uint8_t* data) { return data[1] > 1; }
+inline bool keySignatureIsLegal(const std::uint8_t* data) {
+  return !hasTooManyFlats(data) && !hasTooManySharps(data) && !hasInvalidMode(data);
+}
+
 // True iff the track being checked may hold the events that format 1 keeps
 // in its first track (Set Tempo, SMPTE Offset).
 inline bool mayHoldFormat1TempoMap(const FileState& file) {

@@ -7,10 +7,11 @@
 // In:  { id, file (a File or Blob), name (echoed in the lines; the file's
 //      own name if none), language, details, coreUrl, wasmUrl }
 // Out: { id, result, explanations, milliseconds }, result being what the
-//      checker's check gives (quelder.mjs) and explanations the rule and
-//      readers of each code among its diagnostics: { code: { rule, readers } };
-//      without details, result holds only conforms, format, diagnostics and
-//      findings (those the module gives), for a summary of many files
+//      checker's check gives (quelder.mjs) and explanations the rule,
+//      readers and grade reason of each code among its diagnostics and
+//      findings: { code: { rule, readers, grade_reason } }; without details,
+//      result holds only conforms, format, diagnostics and findings, for a
+//      summary of many files
 //   or { id, failure: "unreadable" | "checker", detail }
 // A request without a file only loads the checker of its language, ahead of
 // the first file, and is not answered.
@@ -21,7 +22,8 @@ function checkerFor({ language, coreUrl, wasmUrl }) {
   if (!checkers.has(language)) {
     checkers.set(language, import(coreUrl).then(async ({ createChecker }) => {
       const checker = await createChecker({ language, wasm: wasmUrl });
-      const explanations = new Map(checker.codes().map(({ code, rule, readers }) => [code, { rule, readers }]));
+      const explanations = new Map(checker.codes().map(({ code, rule, readers, grade_reason }) =>
+        [code, { rule, readers, grade_reason }]));
       return { checker, explanations };
     }));
   }
@@ -43,7 +45,7 @@ async function check(request) {
       const { conforms, format, diagnostics, findings } = result;
       return { result: { conforms, format, diagnostics, findings }, milliseconds: performance.now() - started };
     }
-    const codes = new Set(result.diagnostics.map(({ code }) => code));
+    const codes = new Set([...result.diagnostics, ...result.findings].map(({ code }) => code));
     return {
       result,
       explanations: Object.fromEntries([...codes].map((code) => [code, explanations.get(code)])),

@@ -50,12 +50,19 @@ export function showFailure(entry, message) {
 // code and message, where it is, its explanation ({ rule, readers }) and,
 // for an unknown meta event, its type byte (metaType, else null). Returns its
 // element, for showBytes.
-export function showDiagnostic(entry, { diagnostic, explanation, metaType }, { textElement, hex }) {
-  const document = entry.ownerDocument;
+export function showDiagnostic(entry, shown, texts) {
+  const section = diagnosticSection(entry.ownerDocument, "diagnostic", "h4", shown, texts);
+  (entry.querySelector(".diagnostics") ?? appendList(entry)).append(section);
+  return section;
+}
+
+// The section of one diagnostic or finding (kind), headed by a heading of
+// tag: severity, code, message; where it is; the meta type; its explanation.
+function diagnosticSection(document, kind, tag, { diagnostic, explanation, metaType }, { textElement, hex }) {
   const section = document.createElement("section");
-  section.className = `diagnostic ${diagnostic.severity}`;
+  section.className = `${kind} ${diagnostic.severity}`;
   section.dataset.code = diagnostic.code;
-  const heading = document.createElement("h4");
+  const heading = document.createElement(tag);
   const code = document.createElement("code");
   code.textContent = diagnostic.code;
   heading.append(textElement("span", diagnostic.severity), " ", code, " ", diagnostic.message);
@@ -72,15 +79,81 @@ export function showDiagnostic(entry, { diagnostic, explanation, metaType }, { t
   }
   const details = document.createElement("dl");
   details.className = "explanation";
-  for (const key of ["rule", "readers"]) {
+  for (const key of ["rule", "readers", "grade_reason"]) {
+    if (!explanation[key]) continue;
     const value = document.createElement("dd");
     value.className = key;
     value.textContent = explanation[key];
     details.append(textElement("dt", key), value);
   }
   section.append(details);
-  (entry.querySelector(".diagnostics") ?? appendList(entry)).append(section);
   return section;
+}
+
+// What the file is, when it is not an SMF: a sentence after the verdict,
+// naming the format and, for a container, where its SMF is.
+export function showFormat(entry, { format, embedded_offset: embeddedOffset }, textElement) {
+  if (format === "smf") return;
+  const name = { text: `format-${format}` };
+  const [key, values] = format === "empty" || format === "unknown" ? [`format-${format}-file`, {}]
+    : ["rmid", "macbinary"].includes(format)
+      ? (embeddedOffset === null ? ["containerWithoutSmf", { name }] : ["containerChecked", { name, offset: embeddedOffset }])
+      : ["notSmf", { name }];
+  const line = textElement("p", key, values);
+  line.className = "format";
+  entry.querySelector(".verdict").after(line);
+}
+
+// The grades findings are shown under, in this order: how far a reader can
+// trust the file past each; then warnings, and the rules beyond the
+// reference ones.
+export const findingGroups = ["structure", "content", "recommendation", "warning", "beyond-reference"];
+
+const groupOf = ({ severity, grade }) => (severity === "beyond-reference" ? severity : grade || "warning");
+
+// After the diagnostics: when the verdict came from a recommendation, a line
+// saying so; then the findings, at most shownCount of them in detail, grouped
+// by grade, each in the order found. Each shown gets its explanation (by
+// code) and goes to onShown(section, finding), for its bytes.
+export function showFindings(entry, { diagnostics, findings }, { explanations, shownCount, onShown }, texts) {
+  const { textElement } = texts;
+  const document = entry.ownerDocument;
+  const box = document.createElement("div");
+  box.className = "findings";
+  const firstError = diagnostics.find(({ severity }) => severity === "error");
+  if (firstError?.grade === "recommendation") {
+    const line = textElement("p", findings.some((f) => f.after_first_error) ? "fromRecommendation" : "fromRecommendationOnly");
+    line.className = "from-recommendation";
+    box.append(line);
+  }
+  if (findings.length > 0) {
+    box.append(textElement("h4", "findings"), textElement("p", "findingsIntro"));
+    const shown = findings.slice(0, shownCount);
+    for (const group of findingGroups) {
+      const members = shown.filter((finding) => groupOf(finding) === group);
+      if (members.length === 0) continue;
+      const section = document.createElement("section");
+      section.className = "grade";
+      section.dataset.grade = group;
+      section.append(textElement("h5", `group-${group}`));
+      for (const finding of members) {
+        const item = diagnosticSection(document, "finding", "h6",
+          { diagnostic: finding, explanation: explanations[finding.code], metaType: null }, texts);
+        if (finding.after_first_error) item.querySelector("h6").append(" ", afterFirstError(textElement));
+        section.append(item);
+        onShown(item, finding);
+      }
+      box.append(section);
+    }
+    if (shown.length < findings.length) box.append(textElement("p", "moreFindings", { count: findings.length - shown.length }));
+  }
+  if (box.childElementCount > 0) (entry.querySelector(".diagnostics") ?? entry.querySelector(".output")).after(box);
+}
+
+function afterFirstError(textElement) {
+  const mark = textElement("em", "afterFirstError");
+  mark.className = "after-first-error";
+  return mark;
 }
 
 // A note that count diagnostics more are in the output only.

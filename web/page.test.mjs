@@ -352,16 +352,19 @@ test("a dropped folder: summary table sorted, filtered, exported; the language s
     t.diagnostic(`no schema at ${schemaPath}: the records are checked field by field only`);
   }
   for (const record of records) {
-    const { conforms, diagnostics } = expected.get(record.path);
-    const fields = diagnostics.map((d) => ({
+    const { conforms, diagnostics, findings, format } = expected.get(record.path);
+    const fields = (d, counted) => ({
       code: d.code, severity: d.severity, grade: d.grade || null, offset: d.offset ?? -1, track: d.track ?? 0,
-      event: d.event ?? 0, tick: d.tick ?? 0, event_offset: d.event_offset ?? -1, message: d.message,
-      counted: d.severity !== "warning",
-    }));
+      event: d.event ?? 0, tick: d.tick ?? 0, event_offset: d.event_offset ?? -1, message: d.message, counted,
+    });
+    const reference = diagnostics.map((d) => fields(d, d.severity !== "warning"));
     assert.deepEqual(record, {
-      path: record.path, size: readFileSync(join(folder, "..", record.path)).length, conforms, format: "smf",
-      fails: !conforms, readable: true, diagnostics: fields,
-      findings: fields.map((d) => ({ ...d, after_first_error: false, beyond_reference: false })),
+      path: record.path, size: readFileSync(join(folder, "..", record.path)).length, conforms, format,
+      fails: !conforms, readable: true, diagnostics: reference,
+      findings: [
+        ...reference.map((d) => ({ ...d, after_first_error: false, beyond_reference: false })),
+        ...findings.map((f) => ({ ...fields(f, false), after_first_error: f.after_first_error, beyond_reference: true })),
+      ],
     });
   }
   const csv = (await exported(page, "#export-csv", "quelder-results.csv")).split("\n");
@@ -388,6 +391,58 @@ test("a dropped folder: summary table sorted, filtered, exported; the language s
   assert.equal(row.message, japanese.check(name, new Uint8Array(readFileSync(join(folder, "..", name)))).diagnostics[0].message);
   compared(await detailsOf(page, name), expectedEntry(join(folder, "..", name), japanese, name));
   await page.screenshot({ path: join(buildDir, "web-screenshot-ja.png"), fullPage: true });
+  await page.close();
+});
+
+// A Copyright without (C) after a note (the first error, a recommendation),
+// then a velocity of FF; the same velocity in an RMID file; an MP3 file.
+const track = [0x00, 0x90, 0x3c, 0x40, 0x00, 0xff, 0x02, 0x01, 0x41, 0x00, 0x90, 0x3c, 0xff, 0x00, 0xff, 0x2f, 0x00];
+const header = [0x4d, 0x54, 0x68, 0x64, 0, 0, 0, 6, 0, 0, 0, 1, 0, 0x60];
+const highVelocity = [...header, 0x4d, 0x54, 0x72, 0x6b, 0, 0, 0, 8, 0x00, 0x90, 0x3c, 0xff, 0x00, 0xff, 0x2f, 0x00];
+const findingFiles = [
+  scratchFile("copyright.mid", Uint8Array.from([...header, 0x4d, 0x54, 0x72, 0x6b, 0, 0, 0, track.length, ...track])),
+  scratchFile("wrapped.rmi", Uint8Array.from([...Buffer.from("RIFF"), 38, 0, 0, 0, ...Buffer.from("RMIDdata"), 30, 0, 0, 0, ...highVelocity])),
+  scratchFile("song.mp3", Uint8Array.from([0x49, 0x44, 0x33, 3, 0, 0, 0, 0, 0, 0])),
+];
+
+test("findings grouped by grade, a verdict from a recommendation said plainly, and what a file is", async () => {
+  const { page } = await openPage(pathToFileURL(join(webDir, "index.html")).href, undefined, ["en"]);
+  await checkOnPage(page, findingFiles);
+  const english = await createChecker({ language: "en" });
+  const shownOf = async (name) => {
+    await detailsOf(page, name);
+    return page.$eval("#file-details .file", (entry) => ({
+      format: entry.querySelector("p.format")?.textContent ?? null,
+      recommendation: entry.querySelector(".from-recommendation")?.textContent ?? null,
+      groups: [...entry.querySelectorAll(".findings .grade")].map((group) => [group.dataset.grade,
+        [...group.querySelectorAll(".finding")].map((finding) => [finding.dataset.code,
+          finding.querySelector(".after-first-error") !== null, finding.querySelector("mark")?.dataset.offset ?? null])]),
+    }));
+  };
+  assert.deepEqual(await shownOf("copyright.mid"), {
+    format: null,
+    recommendation: "The verdict comes from a recommendation (a “should” of the standard or a house rule), not from damage to the file. What the check found after it is below.",
+    groups: [["recommendation", [["copyright-placement", true, "30"]]], ["beyond-reference", [["channel-data-byte", true, "34"]]]],
+  });
+  assert.deepEqual(await shownOf("wrapped.rmi"), {
+    format: "This is a RIFF MIDI file (RMID); the SMF inside it (from offset 20) was checked, and what that check found is under the findings below.",
+    recommendation: null,
+    groups: [["beyond-reference", [["channel-data-byte", false, "45"]]]],
+  });
+  assert.deepEqual(await shownOf("song.mp3"), { format: "This looks like an MP3 file, not a Standard MIDI File.", recommendation: null, groups: [] });
+  assert.deepEqual(await page.$$eval("#summary-table tbody tr", (rows) => rows.map((row) => row.querySelector(".format")?.textContent ?? null)),
+    [null, "rmid", "mp3"]);
+  // The module's findings are in each file's grouped sections, every one of them.
+  for (const path of findingFiles) {
+    const { findings } = english.check("x", new Uint8Array(readFileSync(path)));
+    const shown = (await shownOf(path.split("/").at(-1))).groups.flatMap(([, members]) => members.map(([code]) => code));
+    assert.deepEqual(shown.sort(), findings.map(({ code }) => code).sort(), path);
+  }
+  await detailsOf(page, "copyright.mid");
+  await page.screenshot({ path: join(buildDir, "web-screenshot-findings.png"), fullPage: true });
+  await page.select("#language", "ja");
+  await page.waitForFunction(() => document.querySelector(".from-recommendation")?.textContent.includes("推奨"));
+  await page.screenshot({ path: join(buildDir, "web-screenshot-findings-ja.png"), fullPage: true });
   await page.close();
 });
 

@@ -3,7 +3,8 @@
 //
 //   import { createChecker } from "./quelder.mjs";
 //   const checker = await createChecker();           // { language: "ja" }
-//   const { conforms, stdout, stderr, lines, diagnostics } = checker.check("song.mid", bytes);
+//   const { conforms, stdout, stderr, lines, diagnostics, findings, format, embedded_offset } =
+//     checker.check("song.mid", bytes);
 //   const codes = checker.codes();                   // what each code means
 //
 // check(name, bytes) checks one file: name is a string, echoed where the
@@ -26,7 +27,21 @@
 //   event_offset  where the event starts; null outside a track
 //   message       the message alone, in the checker's language: no form, no
 //                 line feed
-// (the names of the C library's quelder_diagnostic). A file that cannot be
+// (the names of the C library's quelder_diagnostic). Beside them, what the C
+// library (include/quelder/quelder.h) gives for the same bytes and nothing
+// printed says:
+//   findings      its findings, in its order, each with the fields above and
+//                 after_first_error (true when it comes after the error that
+//                 decided the verdict); severity may also be
+//                 "beyond-reference", a rule the command line does not
+//                 examine. Only additions: no diagnostic above again. For an
+//                 SMF inside a container, every diagnostic of its check, at
+//                 offsets in the container.
+//   format        what the file is: "smf", "rmid", "wave", "mp3", ...,
+//                 "empty", "unknown" (quelder_result_format).
+//   embedded_offset  where the SMF inside an "rmid" or "macbinary" file
+//                 starts; null when there is none.
+// A file that cannot be
 // held in the checker's memory gets the memory file error and does not
 // conform, as on the command line. Nothing is kept between calls: the core
 // frees the file's memory before check returns. check throws a TypeError when
@@ -34,9 +49,10 @@
 // (whose next call then starts on a fresh instance).
 //
 // codes() returns the reference table of codes, in the order of their
-// numbers, in the checker's language: { code, severity, grade, rule, readers },
-// rule saying what the code's rule asks and readers what readers commonly do
-// with a file that breaks it.
+// numbers, in the checker's language: { code, severity, grade, rule, readers,
+// grade_reason }, rule saying what the code's rule asks, readers what readers
+// commonly do with a file that breaks it and grade_reason why it has its
+// grade ("" for a code without one).
 //
 // Options of createChecker:
 //   language  "ja" (default), or any other language whose quelder-<language>.wasm
@@ -48,18 +64,14 @@
 // fd_write keeps what it writes to standard output and standard error, the
 // others answer as for a stream that is neither a terminal nor seekable. It
 // also imports quelder.diagnostic, through which it hands over each
-// diagnostic as it prints its line (web/quelder_wasm.cpp).
+// diagnostic as it prints its line, and quelder.finding and quelder.format,
+// through which it hands over the library's answer (web/quelder_wasm.cpp).
 
 const errnoBadFileDescriptor = 8;
 const errnoNotSeekable = 70;
 const standardOutput = 1;
 const standardError = 2;
 const streamNames = { [standardOutput]: "stdout", [standardError]: "stderr" };
-
-// The names of the core's Severity and Grade numbers (catalogue/codes.h), as
-// the C library names them.
-const severityNames = ["error", "warning", "file-error"];
-const gradeNames = ["", "structure", "content", "recommendation"];
 
 export async function createChecker({ language = "ja", wasm } = {}) {
   const module = await compile(wasm ?? new URL(`quelder-${language}.wasm`, import.meta.url));
@@ -97,6 +109,9 @@ async function compile(wasm) {
 function instantiate(module) {
   const written = new Output();
   let diagnostics = [];
+  let findings = [];
+  let format = "";
+  let embeddedOffset = null;
   let memory = null;
   const encoder = new TextEncoder();
   // A name may begin with U+FEFF: keep it, as the command line does.
@@ -123,21 +138,44 @@ function instantiate(module) {
     fd_close: () => 0,
   };
   let codes = [];
+  let codesByName = new Map();
+  // Outside a track (track 0) the numbers of a place are null; so is an
+  // offset of -1 (a file error's).
+  const place = (offset, track, event, tick, eventOffset) => {
+    const inTrack = track !== 0;
+    return {
+      offset: offset < 0 ? null : offset,
+      track: inTrack ? track : null,
+      event: inTrack ? event : null,
+      tick: inTrack ? tick : null,
+      event_offset: inTrack ? eventOffset : null,
+    };
+  };
   const quelder = {
     diagnostic(code, offset, track, event, tick, eventOffset, message, messageLength) {
       const { severity, grade } = codes[code];
-      const inTrack = track !== 0;
       diagnostics.push({
         code: codes[code].code,
         severity,
         grade,
-        offset: severity === "file-error" ? null : offset >>> 0,
-        track: inTrack ? track : null,
-        event: inTrack ? event >>> 0 : null,
-        tick: inTrack ? tick : null,
-        event_offset: inTrack ? eventOffset >>> 0 : null,
+        ...place(severity === "file-error" ? -1 : offset >>> 0, track, event >>> 0, tick, eventOffset >>> 0),
         message: textAt(message, messageLength),
       });
+    },
+    finding(code, offset, track, event, tick, eventOffset, afterFirstError, message) {
+      const { severity, grade } = codesByName.get(cString(code));
+      findings.push({
+        code: cString(code),
+        severity,
+        grade,
+        ...place(offset, track, event >>> 0, tick, eventOffset),
+        message: cString(message),
+        after_first_error: afterFirstError !== 0,
+      });
+    },
+    format(name, offset) {
+      format = cString(name);
+      embeddedOffset = offset < 0 ? null : offset;
     },
   };
   const { exports } = new WebAssembly.Instance(module, { wasi_snapshot_preview1: wasi, quelder });
@@ -145,11 +183,13 @@ function instantiate(module) {
   exports._initialize();
   codes = Array.from({ length: exports.codeCount() }, (_, code) => ({
     code: cString(exports.codeText(code, 0)),
-    severity: severityNames[exports.codeSeverity(code)],
-    grade: gradeNames[exports.codeGrade(code)],
+    severity: cString(exports.codeText(code, 4)),
+    grade: cString(exports.codeText(code, 5)),
     rule: cString(exports.codeText(code, 1)),
     readers: cString(exports.codeText(code, 2)),
+    grade_reason: cString(exports.codeText(code, 3)),
   }));
+  codesByName = new Map(codes.map((row) => [row.code, row]));
   const copyIn = (pointer, bytes) => new Uint8Array(memory.buffer, pointer, bytes.length).set(bytes);
 
   return {
@@ -163,8 +203,9 @@ function instantiate(module) {
       const imagePointer = bytes.length <= 0xfffffffe ? exports.reserve(bytes.length) >>> 0 : 0;
       if (imagePointer !== 0) copyIn(imagePointer, bytes);
       diagnostics = [];
+      findings = [];
       const conforms = exports.checkNamedImage(namePointer, imagePointer, bytes.length >>> 0) === 1;
-      return { conforms, ...written.take(decoder), diagnostics };
+      return { conforms, ...written.take(decoder), diagnostics, findings, format, embedded_offset: embeddedOffset };
     },
   };
 }

@@ -73,7 +73,7 @@ function checkAll(checker, files) {
 // lines are stdout and stderr line by line, and each diagnostic is the stderr
 // line at its place: its message after the form of its severity, which shows
 // its offset as the line does, a signed 32-bit number.
-function checkValues(checker, { stdout, stderr, lines, diagnostics }) {
+function checkValues(checker, { conforms, stdout, stderr, lines, diagnostics, findings, format }) {
   const joined = (stream) => lines.filter((line) => line.stream === stream).map((line) => `${line.text}\n`).join("");
   assert.ok(joined("stdout") === stdout && joined("stderr") === stderr, "lines are not those printed");
   const diagnosticLines = lines.filter((line) => line.stream === "stderr");
@@ -89,7 +89,17 @@ function checkValues(checker, { stdout, stderr, lines, diagnostics }) {
     const inTrack = diagnostic.track !== null;
     for (const field of ["event", "tick", "event_offset"]) assert.equal(diagnostic[field] !== null, inTrack, field);
   });
+  // Findings carry their code's severity and grade; a file that conforms has
+  // no first error to come after, and only an SMF conforms.
+  const codes = codeTables.get(checker) ?? codeTables.set(checker, new Map(checker.codes().map((row) => [row.code, row]))).get(checker);
+  for (const finding of findings) {
+    const { severity, grade } = codes.get(finding.code);
+    assert.deepEqual([finding.severity, finding.grade], [severity, grade], finding.code);
+    assert.ok(!(conforms && finding.after_first_error), finding.code);
+  }
+  assert.ok(!conforms || format === "smf", format);
 }
+const codeTables = new Map();
 
 const languages = dumpDir === undefined ? [] : readdirSync(dumpDir).sort();
 
@@ -227,17 +237,70 @@ test("diagnostics say where in the music they are", () => {
   }
 });
 
+// A RIFF MIDI file holding image in its data chunk (at 12, the SMF at 20).
+function rmid(image) {
+  const le32 = (value) => [0, 8, 16, 24].map((shift) => (value >>> shift) & 0xff);
+  const pad = image.length % 2 === 1 ? [0] : [];
+  const data = [...[..."data"].map((c) => c.charCodeAt(0)), ...le32(image.length), ...image, ...pad];
+  return Uint8Array.from([..."RIFF"].map((c) => c.charCodeAt(0)).concat(le32(4 + data.length), [..."RMID"].map((c) => c.charCodeAt(0)), data));
+}
+const ascii = (text) => new TextEncoder().encode(text);
+const highVelocity = smf(0, [0x00, 0x90, 0x3c, 0xff, ...endOfTrack]);  // the velocity at 25
+
+// What the C library gives for these bytes (lib/quelder_test.cpp pins the
+// same cases), worked out by hand: code, severity, grade, offset, track,
+// event, tick, event_offset, after_first_error.
+test("findings and the format are the library's", () => {
+  for (const [what, image, format, embeddedOffset, diagnostics, findings] of [
+    ["a Copyright without (C) after a note, then a velocity of FF", smf(0, [
+      0x00, 0x90, 0x3c, 0x40,        // 22
+      0x00, 0xff, 0x02, 0x01, 0x41,  // 26: its text at 30
+      0x00, 0x90, 0x3c, 0xff,        // 31: the velocity at 34
+      ...endOfTrack,
+    ]), "smf", null, [["copyright-text", "error", "recommendation", 30]], [
+      ["copyright-placement", "error", "recommendation", 30, 1, 2, 0, 26, true],
+      ["channel-data-byte", "beyond-reference", "structure", 34, 1, 3, 0, 31, true],
+    ]],
+    ["a velocity of FF in a file that conforms", highVelocity, "smf", null, [],
+      [["channel-data-byte", "beyond-reference", "structure", 25, 1, 1, 0, 22, false]]],
+    ["an RMID file: its SMF checked, at offsets in the file", rmid(highVelocity), "rmid", 20,
+      [["header-malformed", "error", "structure", 0]],
+      [["channel-data-byte", "beyond-reference", "structure", 45, 1, 1, 0, 42, false]]],
+    ["an MP3 file (ID3 tag)", Uint8Array.from([0x49, 0x44, 0x33, 3, 0, 0, 0, 0, 0, 0]), "mp3", null,
+      [["header-malformed", "error", "structure", 0]], []],
+    ["an HTML page", ascii("<!DOCTYPE html><title>404</title>"), "html", null, [["header-malformed", "error", "structure", 0]], []],
+    ["an empty file", new Uint8Array(), "empty", null, [["header-malformed", "error", "structure", 0]], []],
+  ]) {
+    const result = checker.check("x.mid", image);
+    assert.equal(result.format, format, what);
+    assert.equal(result.embedded_offset, embeddedOffset, what);
+    assert.deepEqual(result.diagnostics.map((d) => [d.code, d.severity, d.grade, d.offset]), diagnostics, what);
+    assert.deepEqual(result.findings.map((f) => [f.code, f.severity, f.grade, f.offset, f.track, f.event, f.tick, f.event_offset, f.after_first_error]),
+      findings, what);
+  }
+});
+
+test("findings are worded in the checker's language, as the library words them", async () => {
+  const english = await createChecker({ language: "en" });
+  const [japanese] = checker.check("x.mid", highVelocity).findings;
+  assert.equal(english.check("x.mid", highVelocity).findings[0].message, "a data byte of Note On is 80 hex or more.");
+  assert.match(japanese.message, /[^\x00-\x7f]/);
+});
+
 test("codes() gives each code's rule and what readers do, in the checker's language", async () => {
   const english = (await createChecker({ language: "en" })).codes();
   const japanese = checker.codes();
   assert.deepEqual(japanese.map(({ code, severity, grade }) => [code, severity, grade]),
     english.map(({ code, severity, grade }) => [code, severity, grade]));
   assert.equal(new Set(english.map(({ code }) => code)).size, english.length);
-  for (const [i, { code, severity, grade, rule, readers }] of english.entries()) {
+  for (const [i, { code, severity, grade, rule, readers, grade_reason: reason }] of english.entries()) {
     assert.match(code, /^[a-z0-9]+(-[a-z0-9]+)*$/);
-    assert.equal(grade === "", severity === "warning" || severity === "file-error", code);
+    assert.equal(grade === "", ["warning", "file-error"].includes(severity), code);
+    assert.equal(reason === "", grade === "", code);
     assert.ok(rule !== "" && readers !== "" && rule !== japanese[i].rule && readers !== japanese[i].readers, code);
+    assert.ok(reason === "" || reason !== japanese[i].grade_reason, code);
   }
+  assert.ok(english.some(({ severity }) => severity === "beyond-reference"));
   const codes = new Set(english.map(({ code }) => code));
   for (const file of [nonconforming, readFileSync(new URL("warnings.mid", examples))]) {
     for (const { code } of checker.check("x.mid", new Uint8Array(file)).diagnostics) assert.ok(codes.has(code), code);

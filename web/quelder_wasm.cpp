@@ -6,8 +6,15 @@
 // line, diagnostics, verdict) through the same report functions. Standard
 // output and standard error leave through WASI fd_write; each diagnostic also
 // leaves as a value, through the module's import quelder.diagnostic, at the
-// moment its line is printed. The reference table of codes is read through
-// codeCount, codeSeverity, codeGrade and codeText.
+// moment its line is printed.
+//
+// The findings and what the file is come from the C library
+// (include/quelder/quelder.h), run on the same image after the printed check:
+// each finding through quelder.finding, the format through quelder.format.
+// The printed check stays the command-line program's own, so its lines are
+// its lines by construction, and the findings are the library's by
+// construction: no second routing of diagnostics to keep in step with it.
+// The reference table of codes is read through codeCount and codeText.
 #include <cstdint>
 #include <cstdlib>
 
@@ -16,6 +23,7 @@
 #include "catalogue/codes.h"
 #include "catalogue/texts.h"
 #include "check/check_file.h"
+#include "quelder/quelder.h"
 #include "render/diagnostic_text.h"
 
 // Provided by web/quelder.mjs: one diagnostic, its message (UTF-8, without
@@ -25,6 +33,15 @@
 __attribute__((import_module("quelder"), import_name("diagnostic"))) void handOver(
     std::uint32_t code, std::uint32_t offset, std::uint32_t track, std::uint32_t event, double tick,
     std::uint32_t eventOffset, const char* message, std::uint32_t messageLength);
+
+// One finding of the library, as its quelder_diagnostic gives it (code and
+// message NUL-terminated); and the name of the file's format with the offset
+// of the SMF it holds (-1 for none).
+__attribute__((import_module("quelder"), import_name("finding"))) void handOverFinding(
+    const char* code, double offset, std::uint32_t track, std::uint32_t event, double tick,
+    double eventOffset, std::int32_t afterFirstError, const char* message);
+__attribute__((import_module("quelder"), import_name("format"))) void handOverFormat(
+    const char* format, double embeddedOffset);
 
 namespace {
 
@@ -62,6 +79,23 @@ bool memoryFailure() {
   return false;
 }
 
+// The library's findings and format for the image, in the checker's language.
+// An image that could not be reserved (null, size > 0) gets the library's
+// answer for memory it cannot hold.
+void handOverFindings(const std::uint8_t* image, std::uint32_t size) {
+  const quelder_options options{QUELDER_WEB_LANGUAGE};
+  quelder_result* result = quelder_check_buffer(image, size, &options);
+  for (std::size_t i = 0; i < quelder_result_finding_count(result); ++i) {
+    const quelder_diagnostic& finding = *quelder_result_finding(result, i);
+    handOverFinding(finding.code, static_cast<double>(finding.offset), finding.track, finding.event,
+                    static_cast<double>(finding.tick), static_cast<double>(finding.event_offset),
+                    finding.after_first_error, finding.message);
+  }
+  handOverFormat(quelder_result_format(result),
+                 static_cast<double>(quelder_result_embedded_offset(result)));
+  quelder_result_free(result);
+}
+
 }  // namespace
 
 extern "C" {
@@ -74,29 +108,24 @@ __attribute__((export_name("reserve"))) void* reserve(std::uint32_t size) {
 
 // Checks the size bytes of image under name (NUL-terminated) and frees both
 // blocks, so that nothing is held between files. A null image is one that
-// could not be reserved. Returns 1 iff the file conforms.
+// could not be reserved. Hands over the findings and the format after the
+// verdict line. Returns 1 iff the file conforms.
 __attribute__((export_name("checkNamedImage"))) int checkNamedImage(char* name, std::uint8_t* image,
                                                                     std::uint32_t size) {
   const bool conforms = checkBetweenLines(
       name, [&] { return image != nullptr ? checkImage(image, size, kSink) : memoryFailure(); });
+  handOverFindings(image, size);
   std::free(image);
   std::free(name);
   return conforms ? 1 : 0;
 }
 
-// The reference table: codes 0 to codeCount() - 1, each with the Severity and
-// Grade of catalogue/codes.h as numbers, and its texts in this checker's
-// catalogue (NUL-terminated, UTF-8, static): 0 its name, 1 the rule, 2 what
-// readers do. Null for a code or text that does not exist.
+// The reference table: codes 0 to codeCount() - 1, each with its texts
+// (NUL-terminated, UTF-8, static): 0 its name, 1 the rule, 2 what readers do,
+// 3 why it has its grade ("" without one) in this checker's catalogue; 4 its
+// severity's name and 5 its grade's, as the C library names them. Null for a
+// code or text that does not exist.
 __attribute__((export_name("codeCount"))) std::uint32_t codeCount() { return kCodeCount; }
-
-__attribute__((export_name("codeSeverity"))) std::uint32_t codeSeverity(std::uint32_t code) {
-  return code < kCodeCount ? static_cast<std::uint32_t>(kCodes[code].severity) : 0;
-}
-
-__attribute__((export_name("codeGrade"))) std::uint32_t codeGrade(std::uint32_t code) {
-  return code < kCodeCount ? static_cast<std::uint32_t>(kCodes[code].grade) : 0;
-}
 
 __attribute__((export_name("codeText"))) const char* codeText(std::uint32_t code,
                                                               std::uint32_t text) {
@@ -106,6 +135,9 @@ __attribute__((export_name("codeText"))) const char* codeText(std::uint32_t code
     case 0: return kCodes[code].name;
     case 1: return message.rule;
     case 2: return message.readers;
+    case 3: return message.gradeReason;
+    case 4: return severityName(kCodes[code].severity);
+    case 5: return gradeName(kCodes[code].grade);
   }
   return nullptr;
 }

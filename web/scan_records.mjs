@@ -3,9 +3,8 @@
 // for the summary table and for export: one record per file,
 //   { path, size, readable, reason, conforms, format, diagnostics, findings }
 // readable false (reason saying why) for a file the page could not read or
-// check; diagnostics as the module gives them (quelder.mjs), findings as it
-// gives them or, from a module without them, the diagnostics themselves
-// (every diagnostic is a finding, none of them past the first error).
+// check; format, diagnostics and findings as the module gives them
+// (quelder.mjs): its findings are only what the diagnostics do not say.
 // jsonLine and csvRow write a record in quelder-scan's JSON Lines (its schema,
 // scan/schema/quelder-scan-v1.schema.json) and CSV, under its default
 // options: errors and file errors count, warnings do not, nothing is ignored.
@@ -21,8 +20,12 @@ export function verdictOf({ readable, conforms, diagnostics }) {
 
 const counts = ({ severity, beyond_reference: beyond }) => severity !== "warning" && !beyond;
 
-const findingsOf = (record) =>
-  record.findings ?? record.diagnostics.map((d) => ({ ...d, after_first_error: false, beyond_reference: false }));
+// The schema's findings: every diagnostic, then the module's findings, which
+// the reference program does not report.
+const findingsOf = (record) => [
+  ...record.diagnostics.map((d) => ({ ...d, after_first_error: false, beyond_reference: false })),
+  ...(record.findings ?? []).map((f) => ({ ...f, beyond_reference: true })),
+];
 
 // The diagnostic a one-line report shows: the first that counts, else the
 // first; null when there is none.

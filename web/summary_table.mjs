@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The summary: one row per file (a record of scan_records.mjs, plus the
-// row's own state), with its name, verdict, first diagnostic and where that
-// is. The rows can be sorted by a column and filtered; a row's name is a
+// row's own state), with its name, verdict (and format, for a file that is
+// not an SMF), first diagnostic and where that is. The rows can be sorted by a column and filtered; a row's name is a
 // button that opens the file's details. Rows are made once and updated in
 // place as results come in, so that ten thousand of them stay cheap: sorting
 // moves them, filtering hides them.
@@ -94,7 +94,7 @@ export function createSummaryTable(table, { scan, location, textElement, onOpen 
     button.className = "open";
     button.textContent = record.path;
     button.addEventListener("click", () => onOpen(record));
-    row.replaceChildren(cell(button), cell(verdictElement(record)), ...diagnosticCells(record));
+    row.replaceChildren(cell(button), cell(verdictElement(record), ...formatNote(record)), ...diagnosticCells(record));
     row.hidden = !passesFilter(scan, record, filter);
   }
 
@@ -104,6 +104,15 @@ export function createSummaryTable(table, { scan, location, textElement, onOpen 
     const element = textElement("span", verdictKeys[verdict]);
     element.className = `verdict ${verdictClasses[verdict]}`;
     return element;
+  }
+
+  // The format's name after the verdict, for a file checked that is not an SMF.
+  function formatNote(record) {
+    if (!record.checked || record.format === "smf") return [];
+    const format = document.createElement("span");
+    format.className = "format";
+    format.textContent = record.format;
+    return [" ", format];
   }
 
   function diagnosticCells(record) {

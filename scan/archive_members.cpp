@@ -43,7 +43,9 @@ bool ArchiveMembers::open(const char* path, std::string* reason) {
     return false;
   }
   if (archive_read_open_filename(archive_, path, kBlockSize) != ARCHIVE_OK) {
-    *reason = errorOf(archive_);
+    // libarchive names the file; the system says why it could not open it.
+    const int error = archive_errno(archive_);
+    *reason = error > 0 ? systemReason(error) : errorOf(archive_);
     return false;
   }
   return true;

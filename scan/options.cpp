@@ -113,8 +113,12 @@ bool parseSize(std::string_view value, std::uint64_t* size) {
 }
 
 // How the user spelt the option: its long name when it was given long.
-std::string optionName(int code, int longIndex) {
+// getopt names the long option it matched, except when its value is
+// missing: then the word itself, before optind, tells.
+std::string optionName(int code, int longIndex, char** argv) {
   if (longIndex >= 0) return std::string("--") + kOptions[longIndex].name;
+  const std::string_view word = optind > 0 ? argv[optind - 1] : "";
+  if (word.starts_with("--")) return std::string(word.substr(0, word.find('=')));
   return std::string("-") + static_cast<char>(code);
 }
 
@@ -165,11 +169,11 @@ ParseOutcome parseOptions(int argc, char** argv, ScanOptions* options, std::stri
       return ParseOutcome::usageError;
     }
     if (code == ':') {
-      *error = messages::missingValue + optionName(optopt, longIndex);
+      *error = messages::missingValue + optionName(optopt, longIndex, argv);
       return ParseOutcome::usageError;
     }
     if (!applyOption(code, optarg, options, error)) {
-      *error = optionName(code, longIndex) + ": " + *error;
+      *error = optionName(code, longIndex, argv) + ": " + *error;
       return ParseOutcome::usageError;
     }
   }

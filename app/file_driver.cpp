@@ -2,7 +2,7 @@
 #include "app/file_driver.h"
 
 #include "app/report.h"
-#include "app/texts.h"
+#include "catalogue/texts.h"
 
 void printProgress(const char* printableName) { printOutput(texts().progress, printableName); }
 

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "app/file_driver.h"
+#include "app/printed_diagnostics.h"
 #include "app/report.h"
-#include "app/texts.h"
+#include "catalogue/texts.h"
 #include "check/check_file.h"
 #include "platform/load_file.h"
 
@@ -15,7 +16,7 @@ int main(int argc, char** argv) {
   // The build names the program as it is installed.
   if (argc < 2) printOutput(texts().banner, QUELDER_PROGRAM_NAME);
   for (int i = 1; i < argc; ++i) {
-    checkBetweenLines(argv[i], [&] { return checkFile(argv[i]); });
+    checkBetweenLines(argv[i], [&] { return checkFile(argv[i], printingSink()); });
   }
   return reportWriteFailures() ? 1 : 0;
 }

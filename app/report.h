@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "app/texts.h"
+#include "catalogue/texts.h"
 
 // Every line the program prints goes through here, from the catalogue of
-// app/texts.h: its formats take the arguments their type names and end with a
+// catalogue/texts.h: its formats take the arguments their type names and end with a
 // line feed. Each line leaves the process in one write (short of memory for a
 // very long one), so standard output and standard error interleave in the
 // order they were produced even when both go to one place.
@@ -48,20 +48,7 @@ void printDiagnostic(const Format<Args...>& format, std::type_identity_t<Args>..
   printDiagnostic(format.text, args...);
 }
 
-// Prints an error diagnostic and returns false, so that a failing step reads
-// `return reportError(texts().openFailed, path);`.
-template <typename... Args>
-bool reportError(const Format<Args...>& format, std::type_identity_t<Args>... args) {
-  printDiagnostic(format.text, args...);
-  return false;
-}
-
 // After the last line: when a line could not be written since the previous
 // call, says on standard error which stream lost it (standard output first)
 // and returns true. The driver exits with status 1 then, and only then.
 bool reportWriteFailures();
-
-// Offsets and lengths are unsigned 32-bit counts printed as signed numbers.
-inline int asSigned(std::uint32_t value) {
-  return static_cast<int>(static_cast<std::int32_t>(value));
-}

@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "app/printed_diagnostics.h"
 #include "bench_images.h"
 #include "check/check_file.h"
 
@@ -13,7 +14,8 @@ constexpr std::uint32_t kMiB = 1024 * 1024;
 
 void checkWholeImage(benchmark::State& state, const Image& image) {
   for (auto _ : state) {
-    const bool conforms = checkImage(image.data(), static_cast<std::uint32_t>(image.size()));
+    const bool conforms =
+        checkImage(image.data(), static_cast<std::uint32_t>(image.size()), printingSink());
     if (!conforms) {
       state.SkipWithError("the benchmark image does not conform");
       break;

@@ -28,6 +28,7 @@ struct TrackState {
   std::uint32_t trackLength = 0;   // the chunk's declared length
   std::uint64_t elapsedTicks = 0;  // delta times so far, the current event's included
   std::uint32_t eventIndex = 0;    // events completed before the current one
+  std::uint32_t eventStart = 0;    // offset of the current event's delta time
   std::uint8_t runningStatus = 0;  // 0: no running status in force
   bool sentEvent = false;          // a channel or SysEx message has occurred
 };

@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The fast path against the general steps: thousands of images from a
-// fixed-seed generator, each checked both ways, must print and answer the
-// same. The generator leans on the fast path's edges: runs that end a few
-// bytes before the end of the image or of the track, delta times of one to
-// five bytes, data bytes under running status after SysEx, meta events and
-// track ends, declared track lengths a few bytes off, Copyright Notices after
-// channel messages, and meta events of every type that a run takes or stops
-// at, with right and wrong lengths, length quantities of one to five bytes,
-// data that runs past the track or the image, and Set Tempo in first and
-// later tracks of formats 0 and 1.
+// fixed-seed generator, each checked both ways, must find and answer the
+// same, down to where in the music each diagnostic is. The generator leans on the fast path's
+// edges: runs that end a few bytes before the end of the image or of the track, delta times of one
+// to five bytes, data bytes under running status after SysEx, meta events and track ends, declared
+// track lengths a few bytes off, Copyright Notices after channel messages, and meta events of every
+// type that a run takes or stops at, with right and wrong lengths, length quantities of one to five
+// bytes, data that runs past the track or the image, and Set Tempo in first and later tracks of
+// formats 0 and 1.
 #include "check/event_run.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +20,7 @@
 #include <vector>
 
 #include "check/check_file.h"
+#include "tests/support/collected_diagnostics.h"
 
 namespace {
 
@@ -155,26 +155,17 @@ class ImageGenerator {
   std::mt19937 random_{20261208};
 };
 
-struct Outcome {
-  bool conforms;
-  std::string diagnostics;
-};
-
-Outcome check(const Bytes& image, EventPath path) {
-  testing::internal::CaptureStderr();
-  const bool conforms = checkImage(image.data(), static_cast<std::uint32_t>(image.size()), path);
-  return {conforms, testing::internal::GetCapturedStderr()};
-}
-
 TEST(EventRun, FastAndGeneralPathsPrintAndAnswerTheSame) {
   ImageGenerator generator;
   int conforming = 0;
   for (int i = 0; i < 3000; ++i) {
     const Bytes image = generator.image();
-    const Outcome fast = check(image, EventPath::fast);
-    const Outcome general = check(image, EventPath::general);
-    ASSERT_EQ(fast.diagnostics, general.diagnostics) << "image " << i;
-    ASSERT_EQ(fast.conforms, general.conforms) << "image " << i;
+    const CheckOutcome fast = checkCollecting(image, EventPath::fast);
+    const CheckOutcome general = checkCollecting(image, EventPath::general);
+    // Every value of every diagnostic, its place in the music included.
+    ASSERT_EQ(fast, general) << "image " << i << "\nfast:\n"
+                             << describe(fast) << "general:\n"
+                             << describe(general);
     conforming += fast.conforms ? 1 : 0;
   }
   // Both verdicts occur, so the comparison covers passing runs and failures.

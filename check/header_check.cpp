@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "check/header_check.h"
 
-#include "app/report.h"
 #include "check/check_support.h"
 #include "check/chunk_type.h"
 #include "stream/field_readers.h"
@@ -20,7 +19,7 @@ bool checkDivision(std::uint16_t division) {
     case 25:
     case 29:
     case 30: return true;
-    default: return reportAtLastRead(texts().smpteInvalid, framesPerSecond);
+    default: return reportAtLastRead<Code::smpteInvalid>(framesPerSecond);
   }
 }
 
@@ -28,23 +27,23 @@ bool checkDivision(std::uint16_t division) {
 
 bool checkHeader(FileState* file) {
   if (readBytes(4) != 4 || !lastReadIs(kHeaderChunkType)) {
-    return reportAtLastRead(texts().headerMalformed);
+    return reportAtLastRead<Code::headerMalformed>();
   }
   std::uint32_t length = 0;
   if (!readUInt32BE(&length) || length < kHeaderLength) {
-    return reportAtLastRead(texts().headerLengthUnreadable);
+    return reportAtLastRead<Code::headerLengthUnreadable>();
   }
   if (length > kHeaderLength) {
-    return reportAtLastRead(texts().headerLengthNotSix, asSigned(length));
+    return reportAtLastRead<Code::headerLengthNotSix>(asSigned(length));
   }
-  if (!readUInt16BE(&file->format)) return reportAtLastRead(texts().formatUnreadable);
+  if (!readUInt16BE(&file->format)) return reportAtLastRead<Code::formatUnreadable>();
   if (file->format > kHighestFormat) {
-    return reportAtLastRead(texts().formatInvalid, int{file->format});
+    return reportAtLastRead<Code::formatInvalid>(int{file->format});
   }
   if (!readUInt16BE(&file->declaredTracks)) {
-    return reportAtLastRead(texts().tracksUnreadable);
+    return reportAtLastRead<Code::tracksUnreadable>();
   }
   std::uint16_t division = 0;
-  if (!readUInt16BE(&division)) return reportAtLastRead(texts().divisionUnreadable);
+  if (!readUInt16BE(&division)) return reportAtLastRead<Code::divisionUnreadable>();
   return checkDivision(division);
 }

@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "check/meta_event.h"
 
-#include "app/report.h"
 #include "check/check_support.h"
 #include "check/meta_rules.h"
-#include "stream/event_names.h"
 #include "stream/field_readers.h"
 #include "stream/memory_stream.h"
 #include "stream/meta_types.h"
@@ -17,12 +15,12 @@ namespace {
 // *data is where the length bytes now stand.
 bool takeData(const MetaType& meta, std::uint32_t length, const std::uint8_t** data) {
   if (meta.dataExamined) {
-    if (!readDeclaredData(length, texts().metaDataLengthWrong)) return false;
+    if (!readDeclaredData(length)) return false;
     *data = scratchBuffer.data();
     return true;
   }
   if (memoryStream.pass(length) != length) {
-    return reportAtLastRead(texts().metaDataLengthWrong, asSigned(length));
+    return reportAtLastRead<Code::metaDataLengthWrong>(asSigned(length));
   }
   *data = memoryStream.lastBytes();
   return true;
@@ -30,9 +28,9 @@ bool takeData(const MetaType& meta, std::uint32_t length, const std::uint8_t** d
 
 // Unrecognised data is stepped over, never buffered.
 bool skipUnknownData(std::uint32_t length) {
-  warnAtLastRead(texts().unknownMetaType);
+  warnAtLastRead<Code::unknownMetaType>();
   if (!memoryStream.skip(length)) {
-    return reportAtLastRead(texts().metaDataLengthWrong, asSigned(length));
+    return reportAtLastRead<Code::metaDataLengthWrong>(asSigned(length));
   }
   return true;
 }
@@ -40,12 +38,12 @@ bool skipUnknownData(std::uint32_t length) {
 // Length, data and content rules of a meta event whose type byte was read.
 bool checkMetaBody(std::uint8_t type, const FileState& file, const TrackState& track) {
   std::uint32_t length = 0;
-  if (!readVarLen(&length)) return reportAtLastRead(texts().metaLengthUnreadable);
+  if (!readVarLen(&length)) return reportAtLastRead<Code::metaLengthUnreadable>();
   const MetaType& meta = metaType(type);
   // The fixed length is tested before any data is read.
   if (meta.requiredLength != kAnyLength &&
       length != static_cast<std::uint32_t>(meta.requiredLength)) {
-    return reportAtLastRead(texts().metaLengthMustBe[meta.requiredLength], metaEventName(type));
+    return reportAtLastRead<Code::metaLengthFixed>(metaEvent(type));
   }
   if (!meta.recognised) return skipUnknownData(length);
   const std::uint8_t* data = nullptr;
@@ -57,7 +55,7 @@ bool checkMetaBody(std::uint8_t type, const FileState& file, const TrackState& t
 EventOutcome checkMetaEvent(const FileState& file, const TrackState& track) {
   std::uint8_t type = 0;
   if (!readByte(&type)) {
-    reportAtLastRead(texts().metaTypeMissing);
+    reportAtLastRead<Code::metaTypeMissing>();
     return EventOutcome::error;
   }
   if (!checkMetaBody(type, file, track)) return EventOutcome::error;

@@ -3,33 +3,32 @@
 
 #include <cstring>
 
-#include "app/report.h"
 #include "check/check_support.h"
-#include "stream/event_names.h"
 
 namespace {
 
-bool fail(const ErrorAtNamed& message, std::uint8_t type) {
-  return reportAtLastRead(message, metaEventName(type));
+template <Code C>
+bool fail(std::uint8_t type) {
+  return reportAtLastRead<C>(metaEvent(type));
 }
 
 // Before any non-zero delta time and any channel or SysEx message.
 bool checkAtTrackStart(std::uint8_t type, const TrackState& track) {
-  if (track.elapsedTicks != 0 || track.sentEvent) return fail(texts().notAtTrackStart, type);
+  if (track.elapsedTicks != 0 || track.sentEvent) return fail<Code::notAtTrackStart>(type);
   return true;
 }
 
 // Format 1 keeps the tempo map in the first track chunk.
 bool checkInFirstTrackOfFormat1(std::uint8_t type, const FileState& file) {
-  if (!mayHoldFormat1TempoMap(file)) return fail(texts().notInFirstTrack, type);
+  if (!mayHoldFormat1TempoMap(file)) return fail<Code::notInFirstTrack>(type);
   return true;
 }
 
 bool checkCopyright(std::uint8_t type, const std::uint8_t* data, std::uint32_t length,
                     const FileState& file, const TrackState& track) {
-  if (!hasCopyrightSign(data, length)) return fail(texts().copyrightSignMissing, type);
+  if (!hasCopyrightSign(data, length)) return fail<Code::copyrightSignMissing>(type);
   if (track.elapsedTicks != 0 || file.completedTracks != 0 || track.eventIndex != 0) {
-    return fail(texts().copyrightMisplaced, type);
+    return fail<Code::copyrightMisplaced>(type);
   }
   return true;
 }
@@ -38,9 +37,9 @@ bool checkCopyright(std::uint8_t type, const std::uint8_t* data, std::uint32_t l
 bool checkKeySignature(std::uint8_t type, const std::uint8_t* data) {
   const int sharps = static_cast<std::int8_t>(data[0]);  // negative: flats
   const unsigned mode = data[1];
-  if (sharps < -7) return fail(texts().tooManyFlats, type);
-  if (sharps > 7) return fail(texts().tooManySharps, type);
-  if (mode > 1) return fail(texts().modeInvalid, type);
+  if (sharps < -7) return fail<Code::tooManyFlats>(type);
+  if (sharps > 7) return fail<Code::tooManySharps>(type);
+  if (mode > 1) return fail<Code::modeInvalid>(type);
   return true;
 }
 

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "check/track_events.h"
 
-#include "app/report.h"
 #include "check/check_support.h"
+#include "check/diagnostic.h"
 #include "check/event_outcome.h"
 #include "check/event_run.h"
 #include "check/meta_event.h"
-#include "stream/event_names.h"
 #include "stream/field_readers.h"
 #include "stream/memory_stream.h"
 #include "stream/meta_types.h"
@@ -21,8 +20,8 @@ bool checkChannelMessage(std::uint8_t status, TrackState* track) {
   track->sentEvent = true;
   const std::uint32_t dataLength = channelDataLength(status);
   if (!memoryStream.skip(dataLength)) {
-    return reportAtLastRead(dataLength == 1 ? texts().oneDataByte : texts().twoDataBytes,
-                            channelMessageName(status & 0xF0));
+    return dataLength == 1 ? reportAtLastRead<Code::oneDataByte>(channelMessage(status))
+                           : reportAtLastRead<Code::twoDataBytes>(channelMessage(status));
   }
   return true;
 }
@@ -30,15 +29,15 @@ bool checkChannelMessage(std::uint8_t status, TrackState* track) {
 bool checkSysEx(std::uint8_t status, TrackState* track) {
   track->sentEvent = true;
   std::uint32_t length = 0;
-  if (!readVarLen(&length)) return reportAtLastRead(texts().sysExLengthUnreadable);
+  if (!readVarLen(&length)) return reportAtLastRead<Code::sysExLengthUnreadable>();
   // The data is passed over, never copied: the outcome depends only on how
   // much of it the file holds and, for F0, on its last byte.
   if (memoryStream.pass(length) != length) {
-    return reportAtLastRead(texts().sysExLengthWrong, asSigned(length));
+    return reportAtLastRead<Code::sysExLengthWrong>(asSigned(length));
   }
   // Only the F0 form must close with F7; the escape form carries anything.
   if (status == kSysEx && (length == 0 || memoryStream.lastBytes()[length - 1] != kEndOfSysEx)) {
-    return reportAtLastRead(texts().sysExUnterminated);
+    return reportAtLastRead<Code::sysExUnterminated>();
   }
   track->runningStatus = 0;
   return true;
@@ -48,14 +47,14 @@ bool checkSysEx(std::uint8_t status, TrackState* track) {
 // event leaves it out. False after an error.
 bool takeStatus(TrackState* track, std::uint8_t* status) {
   std::uint8_t next = 0;
-  if (!memoryStream.peekByte(&next)) return reportAtLastRead(texts().eventMissing);
+  if (!memoryStream.peekByte(&next)) return reportAtLastRead<Code::eventMissing>();
   if (next >= 0x80) {
     readByte(&next);  // cannot fail: the byte was just seen
     track->runningStatus = next;
     *status = next;
     return true;
   }
-  if (track->runningStatus == 0) return reportAtLastRead(texts().statusOmitted);
+  if (track->runningStatus == 0) return reportAtLastRead<Code::statusOmitted>();
   *status = track->runningStatus;  // the byte seen is the first data byte
   return true;
 }
@@ -63,7 +62,7 @@ bool takeStatus(TrackState* track, std::uint8_t* status) {
 EventOutcome checkEvent(const FileState& file, TrackState* track) {
   std::uint32_t deltaTime = 0;
   if (!readVarLen(&deltaTime)) {
-    reportAtLastRead(texts().deltaTimeInvalid);
+    reportAtLastRead<Code::deltaTimeInvalid>();
     return EventOutcome::error;
   }
   track->elapsedTicks += deltaTime;
@@ -79,7 +78,7 @@ EventOutcome checkEvent(const FileState& file, TrackState* track) {
     if (outcome == EventOutcome::eventDone) track->runningStatus = 0;
     return outcome;
   } else {
-    reportAtLastRead(texts().invalidEvent, unsigned{status});
+    reportAtLastRead<Code::invalidEvent>(StatusByte{status});
   }
   return passed ? EventOutcome::eventDone : EventOutcome::error;
 }
@@ -92,10 +91,11 @@ bool checkTrackEvents(const FileState& file, TrackState* track) {
   track->runningStatus = 0;
   track->sentEvent = false;
   for (;;) {
+    track->eventStart = memoryStream.position();
     // The only place the declared length is consulted: an event may run past
     // the end of its track, and that is found here when the next one is due.
     if (memoryStream.position() - track->trackStart >= track->trackLength) {
-      return reportAtLastRead(texts().endOfTrackMissing, metaEventName(kEndOfTrackType));
+      return reportAtLastRead<Code::endOfTrackMissing>(metaEvent(kEndOfTrackType));
     }
     if (file.eventPath == EventPath::fast && skipEventRun(file, track) > 0) continue;
     switch (checkEvent(file, track)) {

@@ -26,7 +26,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/texts.h"
+#include "catalogue/texts.h"
 #include "fuzz/fuzz_support.h"
 
 // app/main.cpp, whose main the build renames.
@@ -42,7 +42,7 @@ struct FrameTexts {
   std::string_view verdictHead;  // the same before either verdict's name
   std::string_view conformsTail;
   std::string_view doesNotConformTail;
-  std::string_view memoryFailed;
+  std::string memoryFailed;  // the whole line
   std::string_view outputLost;
 };
 
@@ -63,9 +63,13 @@ const FrameTexts& frame() {
         beforeName(catalogue.conforms.text) != beforeName(catalogue.doesNotConform.text)) {
       std::abort();  // the transcript check below reads lines of this shape only
     }
-    return FrameTexts{afterName(catalogue.progress.text), beforeName(catalogue.conforms.text),
-                      afterName(catalogue.conforms.text), afterName(catalogue.doesNotConform.text),
-                      catalogue.memoryFailed.text,        catalogue.outputLost.text};
+    return FrameTexts{
+        afterName(catalogue.progress.text),
+        beforeName(catalogue.conforms.text),
+        afterName(catalogue.conforms.text),
+        afterName(catalogue.doesNotConform.text),
+        std::string(catalogue.fileError.text) + catalogue.messages[Code::memoryFailed].text + "\n",
+        catalogue.outputLost.text};
   }();
   return texts;
 }

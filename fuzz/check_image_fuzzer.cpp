@@ -2,8 +2,9 @@
 // libFuzzer target: the whole check of one in-memory image, and the shape of
 // what it prints. Whatever the bytes, the diagnostics must keep the rules of
 // shapeFault, and a second check of the same image, every event through the
-// general steps this time, must print and answer the same (the event-run
-// fast path agrees with them, and nothing survives from one file to the next).
+// general steps this time, must print and answer the same, and locate each
+// diagnostic in the same place (the event-run fast path agrees with them, and
+// nothing survives from one file to the next).
 // Any violation aborts, so libFuzzer keeps the input.
 //
 // The checker writes its diagnostics through the C stream stderr, which is
@@ -13,8 +14,10 @@
 #include <cstdio>
 #include <string>
 
+#include "app/printed_diagnostics.h"
 #include "check/check_file.h"
 #include "fuzz/fuzz_support.h"
+#include "tests/support/collected_diagnostics.h"
 
 namespace {
 
@@ -23,10 +26,18 @@ MemoryFile& capture() {
   return instance;
 }
 
-// Runs checkImage with standard error captured; returns what it printed.
+// Runs checkImage with the command-line programs' sink, standard error
+// captured; returns what it printed.
 std::string check(const std::uint8_t* image, std::uint32_t size, EventPath path, bool* conforms) {
-  *conforms = checkImage(image, size, path);
+  *conforms = checkImage(image, size, printingSink(), path);
   return capture().take();
+}
+
+// Every value of every diagnostic, their places in the music included.
+CheckOutcome collect(const std::uint8_t* image, std::uint32_t size, EventPath path) {
+  CheckOutcome outcome;
+  outcome.conforms = checkImage(image, size, collectingSink(&outcome.diagnostics), path);
+  return outcome;
 }
 
 }  // namespace
@@ -45,6 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   bool again = false;
   if (check(data, size32, EventPath::general, &again) != text || again != conforms) {
     fail("a second check of the same image, on the general path, differs", text);
+  }
+  if (!(collect(data, size32, EventPath::fast) == collect(data, size32, EventPath::general))) {
+    fail("the fast and the general path locate a diagnostic differently", text);
   }
   return 0;
 }

@@ -5,7 +5,7 @@
 
 #include "stream/memory_stream.h"
 
-ScratchBuffer scratchBuffer;
+thread_local constinit ScratchBuffer scratchBuffer;
 
 namespace {
 constexpr std::uint32_t kInitialCapacity = 256;

@@ -10,8 +10,9 @@
 // Growth replaces the block, so take data() afresh after each read.
 class ScratchBuffer {
  public:
+  // Trivially destroyed, like the stream: every check releases the block
+  // before it returns.
   ScratchBuffer() = default;
-  ~ScratchBuffer() { release(); }
 
   ScratchBuffer(const ScratchBuffer&) = delete;
   ScratchBuffer& operator=(const ScratchBuffer&) = delete;
@@ -36,7 +37,8 @@ class ScratchBuffer {
   bool exhausted_ = false;
 };
 
-extern ScratchBuffer scratchBuffer;
+// This thread's buffer.
+extern thread_local constinit ScratchBuffer scratchBuffer;
 
 // The readers run once or more per event, so their common cases are inline:
 // a read that fits the buffer, and variable-length quantities.

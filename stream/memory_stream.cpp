@@ -1,4 +1,4 @@
 // SPDX-License-Identifier: MIT
 #include "stream/memory_stream.h"
 
-MemoryStream memoryStream;
+thread_local constinit MemoryStream memoryStream;

@@ -13,7 +13,6 @@
 class MemoryStream {
  public:
   MemoryStream() = default;
-  virtual ~MemoryStream() = default;
 
   MemoryStream(const MemoryStream&) = delete;
   MemoryStream& operator=(const MemoryStream&) = delete;
@@ -92,5 +91,7 @@ class MemoryStream {
   std::uint32_t lastCount_ = 0;
 };
 
-// The program's one stream, attached to each checked file in turn.
-extern MemoryStream memoryStream;
+// This thread's stream, attached to each file it checks in turn. Constant-
+// initialised and trivially destroyed, so that a thread reaches it directly,
+// with no guard on each use.
+extern thread_local constinit MemoryStream memoryStream;

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/texts.h"
+#include "catalogue/texts.h"
 
 // What the checker knows about each meta-event type, one row per type: the
 // framing of its data and the content rule that applies to it. Framing and

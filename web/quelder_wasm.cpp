@@ -26,8 +26,9 @@ __attribute__((export_name("reserve"))) void* reserve(std::uint32_t size) {
 // Returns 1 iff the file conforms.
 __attribute__((export_name("checkNamedImage"))) int checkNamedImage(char* name, std::uint8_t* image,
                                                                     std::uint32_t size) {
-  const bool conforms = checkBetweenLines(
-      name, [&] { return image != nullptr ? checkImage(image, size) : reportMemoryFailure(); });
+  const bool conforms = checkBetweenLines(name, [&] {
+    return image != nullptr ? checkImage(image, size, printingSink()) : reportMemoryFailure();
+  });
   std::free(image);
   std::free(name);
   return conforms ? 1 : 0;

@@ -25,37 +25,37 @@ TEST(ChunkWalk, TrackLength) {
       // The End of Track leaves lastPosition at the byte after it, 26.
       {"length 5, one byte more after End of Track",
        concat({header(0, 1), chunkDeclaring("MTrk", 5, hex("00 FF 2F 00 00"))}),
-       line(texts().trackLengthWrong, 26, 5), false},
+       line(Code::trackLengthWrong, 26, 5), false},
       {"length 5, the file ends with End of Track",
        concat({header(0, 1), chunkDeclaring("MTrk", 5, endOfTrack())}),
-       line(texts().trackLengthWrong, 25, 5), false},
+       line(Code::trackLengthWrong, 25, 5), false},
       {"length 5, a track follows",
        concat({header(1, 2), chunkDeclaring("MTrk", 5, endOfTrack()), minimalTrack()}),
-       line(texts().trackLengthWrong, 26, 5), false},
+       line(Code::trackLengthWrong, 26, 5), false},
       // End of Track is the last thing in the file: its length byte, 25.
       {"length 3, nothing after it",
        concat({header(0, 1), chunkDeclaring("MTrk", 3, endOfTrack())}),
-       line(texts().trackLengthWrong, 25, 3), false},
+       line(Code::trackLengthWrong, 25, 3), false},
       {"length 3, a track follows",
        concat({header(1, 2), chunkDeclaring("MTrk", 3, endOfTrack()), minimalTrack()}),
-       line(texts().trackLengthWrong, 26, 3), false},
+       line(Code::trackLengthWrong, 26, 3), false},
       {"length 0", concat({header(0, 1), chunkDeclaring("MTrk", 0, {})}),
-       line(texts().endOfTrackMissing, 18, texts().metaEvents.endOfTrack), false},
+       line(Code::endOfTrackMissing, 18, texts().metaEvents.endOfTrack), false},
       {"length 0 with an End of Track after it",
        concat({header(0, 1), chunkDeclaring("MTrk", 0, endOfTrack())}),
-       line(texts().endOfTrackMissing, 18, texts().metaEvents.endOfTrack), false},
+       line(Code::endOfTrackMissing, 18, texts().metaEvents.endOfTrack), false},
       {"second track one byte short",
        concat({header(1, 2), minimalTrack(), chunkDeclaring("MTrk", 3, endOfTrack())}),
-       line(texts().trackLengthWrong, 37, 3), false},
+       line(Code::trackLengthWrong, 37, 3), false},
       {"second track one byte long",
        concat({header(1, 2), minimalTrack(), chunkDeclaring("MTrk", 5, hex("00 FF 2F 00 00"))}),
-       line(texts().trackLengthWrong, 38, 5), false},
+       line(Code::trackLengthWrong, 38, 5), false},
       {"length 0x80000000",
        concat({header(0, 1), chunkDeclaring("MTrk", 0x80000000, endOfTrack())}),
-       line(texts().trackLengthWrong, 25, -2147483648L), false},
+       line(Code::trackLengthWrong, 25, -2147483648L), false},
       {"length 0xFFFFFFFF",
        concat({header(0, 1), chunkDeclaring("MTrk", 0xFFFFFFFF, endOfTrack())}),
-       line(texts().trackLengthWrong, 25, -1), false},
+       line(Code::trackLengthWrong, 25, -1), false},
   });
 }
 
@@ -63,37 +63,37 @@ TEST(ChunkWalk, UnknownChunks) {
   expectCases({
       {"length 2 between two tracks",
        concat({header(1, 2), minimalTrack(), chunk("XFIH", hex("01 02")), minimalTrack()}),
-       line(texts().unknownChunk, 30), true},
+       line(Code::unknownChunk, 30), true},
       {"length 0 between two tracks",
        concat({header(1, 2), minimalTrack(), chunk("XFIH", {}), minimalTrack()}),
-       line(texts().unknownChunk, 30), true},
+       line(Code::unknownChunk, 30), true},
       {"before the first track", concat({header(0, 1), chunk("JUNK", hex("FF")), minimalTrack()}),
-       line(texts().unknownChunk, 18), true},
+       line(Code::unknownChunk, 18), true},
       {"last in the file", concat({header(0, 1), minimalTrack(), chunk("JUNK", hex("01 02 03"))}),
-       line(texts().unknownChunk, 30), true},
+       line(Code::unknownChunk, 30), true},
       {"the only chunk", concat({header(0, 0), chunk("JUNK", hex("01"))}),
-       line(texts().unknownChunk, 18), true},
+       line(Code::unknownChunk, 18), true},
       {"two in a row",
        concat({header(0, 1), chunk("AAAA", hex("01")), chunk("BBBB", {}), minimalTrack()}),
-       line(texts().unknownChunk, 18) + line(texts().unknownChunk, 27), true},
+       line(Code::unknownChunk, 18) + line(Code::unknownChunk, 27), true},
       // Its body is never examined, not even when it looks like a track.
       {"body that would be a bad track",
        concat({header(0, 1), chunk("JUNK", hex("00 F8 00 3C 40")), minimalTrack()}),
-       line(texts().unknownChunk, 18), true},
+       line(Code::unknownChunk, 18), true},
       {"type of four zero bytes",
        concat({header(0, 1), chunk(std::string_view("\0\0\0\0", 4), {}), minimalTrack()}),
-       line(texts().unknownChunk, 18), true},
+       line(Code::unknownChunk, 18), true},
       {"lower-case mtrk is not a track",
        concat({header(0, 1), chunk("mtrk", endOfTrack()), minimalTrack()}),
-       line(texts().unknownChunk, 18), true},
+       line(Code::unknownChunk, 18), true},
       {"lower-case mtrk is not counted", concat({header(0, 1), chunk("mtrk", endOfTrack())}),
-       line(texts().unknownChunk, 18) + line(texts().trackCountWrong, 10, 1, 0), false},
+       line(Code::unknownChunk, 18) + line(Code::trackCountWrong, 10, 1, 0), false},
       {"MTRK is not a track", concat({header(0, 1), chunk("MTRK", endOfTrack())}),
-       line(texts().unknownChunk, 18) + line(texts().trackCountWrong, 10, 1, 0), false},
+       line(Code::unknownChunk, 18) + line(Code::trackCountWrong, 10, 1, 0), false},
       {"an empty unknown chunk, then an empty track",
        concat({header(0, 1), chunk("JUNK", {}), chunkDeclaring("MTrk", 0, {})}),
-       line(texts().unknownChunk, 18) +
-           line(texts().endOfTrackMissing, 26, texts().metaEvents.endOfTrack),
+       line(Code::unknownChunk, 18) +
+           line(Code::endOfTrackMissing, 26, texts().metaEvents.endOfTrack),
        false},
   });
 }
@@ -102,54 +102,54 @@ TEST(ChunkWalk, UnknownChunkRunsPastTheEnd) {
   expectCases({
       {"3 of 10 bytes",
        concat({header(0, 1), minimalTrack(), chunkDeclaring("JUNK", 10, hex("01 02 03"))}),
-       line(texts().unknownChunk, 30) + line(texts().blockLengthWrong, 34, 10), false},
+       line(Code::unknownChunk, 30) + line(Code::blockLengthWrong, 34, 10), false},
       {"1 of 2 bytes", concat({header(0, 1), minimalTrack(), chunkDeclaring("JUNK", 2, hex("01"))}),
-       line(texts().unknownChunk, 30) + line(texts().blockLengthWrong, 34, 2), false},
+       line(Code::unknownChunk, 30) + line(Code::blockLengthWrong, 34, 2), false},
       // Nothing is left to skip, so the offset stays at the length field.
       {"the file ends after the length",
        concat({header(0, 1), minimalTrack(), chunkDeclaring("JUNK", 10, {})}),
-       line(texts().unknownChunk, 30) + line(texts().blockLengthWrong, 30, 10), false},
+       line(Code::unknownChunk, 30) + line(Code::blockLengthWrong, 30, 10), false},
       {"length 0xFFFFFFFF",
        concat({header(0, 1), chunkDeclaring("JUNK", 0xFFFFFFFF, hex("01 02"))}),
-       line(texts().unknownChunk, 18) + line(texts().blockLengthWrong, 22, -1), false},
+       line(Code::unknownChunk, 18) + line(Code::blockLengthWrong, 22, -1), false},
       {"length 0x80000000 and nothing after it",
        concat({header(0, 1), chunkDeclaring("JUNK", 0x80000000, {})}),
-       line(texts().unknownChunk, 18) + line(texts().blockLengthWrong, 18, -2147483648L), false},
+       line(Code::unknownChunk, 18) + line(Code::blockLengthWrong, 18, -2147483648L), false},
       {"lower-case mtrk running past the end",
        concat({header(0, 1), chunkDeclaring("mtrk", 8, endOfTrack())}),
-       line(texts().unknownChunk, 18) + line(texts().blockLengthWrong, 22, 8), false},
+       line(Code::unknownChunk, 18) + line(Code::blockLengthWrong, 22, 8), false},
   });
 }
 
 TEST(ChunkWalk, ChunkHeaderCutShort) {
   expectCases({
-      {"type: 3 bytes", concat({header(0, 1), text("MTr")}), line(texts().chunkMalformed, 14),
+      {"type: 3 bytes", concat({header(0, 1), text("MTr")}), line(Code::chunkMalformed, 14),
        false},
       {"type complete, nothing after it", concat({header(0, 1), text("MTrk")}),
-       line(texts().chunkLengthUnreadable, 14), false},
+       line(Code::chunkLengthUnreadable, 14), false},
       {"length: 1 of 4 bytes", concat({header(0, 1), text("MTrk"), hex("00")}),
-       line(texts().chunkLengthUnreadable, 18), false},
+       line(Code::chunkLengthUnreadable, 18), false},
       {"length: 3 of 4 bytes", concat({header(0, 1), text("MTrk"), hex("00 00 00")}),
-       line(texts().chunkLengthUnreadable, 18), false},
+       line(Code::chunkLengthUnreadable, 18), false},
       // The length is read before the unknown type is warned about.
       {"unknown type, length cut", concat({header(0, 1), text("JUNK"), hex("00 00")}),
-       line(texts().chunkLengthUnreadable, 18), false},
+       line(Code::chunkLengthUnreadable, 18), false},
       {"unknown type, no length", concat({header(0, 1), text("JUNK")}),
-       line(texts().chunkLengthUnreadable, 14), false},
+       line(Code::chunkLengthUnreadable, 14), false},
   });
 }
 
 TEST(ChunkWalk, SecondHeaderChunk) {
   expectCases({
       {"right after the header", concat({header(0, 1), header(0, 1), minimalTrack()}),
-       line(texts().chunkMalformed, 14), false},
+       line(Code::chunkMalformed, 14), false},
       {"after a track", concat({header(0, 1), minimalTrack(), header(0, 1)}),
-       line(texts().chunkMalformed, 26), false},
+       line(Code::chunkMalformed, 26), false},
       // Rejected before its length is read.
       {"type alone at the end", concat({header(0, 1), minimalTrack(), text("MThd")}),
-       line(texts().chunkMalformed, 26), false},
+       line(Code::chunkMalformed, 26), false},
       {"type and a cut length", concat({header(0, 1), minimalTrack(), text("MThd"), hex("00")}),
-       line(texts().chunkMalformed, 26), false},
+       line(Code::chunkMalformed, 26), false},
   });
 }
 
@@ -157,24 +157,24 @@ TEST(ChunkWalk, SecondHeaderChunk) {
 TEST(ChunkWalk, StrayBytesAfterTheLastChunk) {
   const Bytes file = concat({header(0, 1), minimalTrack()});
   expectCases({
-      {"1 stray byte", concat({file, hex("00")}), line(texts().chunkMalformed, 26), false},
-      {"2 stray bytes", concat({file, hex("00 00")}), line(texts().chunkMalformed, 26), false},
-      {"3 stray bytes", concat({file, hex("4D 54 72")}), line(texts().chunkMalformed, 26), false},
-      {"4 stray bytes", concat({file, hex("00 00 00 00")}), line(texts().chunkLengthUnreadable, 26),
+      {"1 stray byte", concat({file, hex("00")}), line(Code::chunkMalformed, 26), false},
+      {"2 stray bytes", concat({file, hex("00 00")}), line(Code::chunkMalformed, 26), false},
+      {"3 stray bytes", concat({file, hex("4D 54 72")}), line(Code::chunkMalformed, 26), false},
+      {"4 stray bytes", concat({file, hex("00 00 00 00")}), line(Code::chunkLengthUnreadable, 26),
        false},
-      {"4 stray bytes MTrk", concat({file, text("MTrk")}), line(texts().chunkLengthUnreadable, 26),
+      {"4 stray bytes MTrk", concat({file, text("MTrk")}), line(Code::chunkLengthUnreadable, 26),
        false},
-      {"4 stray bytes MThd", concat({file, text("MThd")}), line(texts().chunkMalformed, 26), false},
+      {"4 stray bytes MThd", concat({file, text("MThd")}), line(Code::chunkMalformed, 26), false},
       {"5 stray bytes", concat({file, hex("00 00 00 00 00")}),
-       line(texts().chunkLengthUnreadable, 30), false},
+       line(Code::chunkLengthUnreadable, 30), false},
       {"6 stray bytes", concat({file, hex("00 00 00 00 00 00")}),
-       line(texts().chunkLengthUnreadable, 30), false},
+       line(Code::chunkLengthUnreadable, 30), false},
       {"7 stray bytes", concat({file, hex("00 00 00 00 00 00 00")}),
-       line(texts().chunkLengthUnreadable, 30), false},
+       line(Code::chunkLengthUnreadable, 30), false},
       {"8 zero bytes: an empty unknown chunk", concat({file, hex("00 00 00 00 00 00 00 00")}),
-       line(texts().unknownChunk, 30), true},
+       line(Code::unknownChunk, 30), true},
       {"8 bytes MTrk with length 0", concat({file, chunkDeclaring("MTrk", 0, {})}),
-       line(texts().endOfTrackMissing, 30, texts().metaEvents.endOfTrack), false},
+       line(Code::endOfTrackMissing, 30, texts().metaEvents.endOfTrack), false},
   });
 }
 
@@ -182,20 +182,20 @@ TEST(ChunkWalk, TrackCount) {
   expectCases({
       {"3 tracks, 2 declared",
        concat({header(1, 2), minimalTrack(), minimalTrack(), minimalTrack()}),
-       line(texts().trackCountWrong, 10, 2, 3), false},
+       line(Code::trackCountWrong, 10, 2, 3), false},
       {"1 track, 2 declared", concat({header(1, 2), minimalTrack()}),
-       line(texts().trackCountWrong, 10, 2, 1), false},
+       line(Code::trackCountWrong, 10, 2, 1), false},
       {"1 track, 0 declared", concat({header(1, 0), minimalTrack()}),
-       line(texts().trackCountWrong, 10, 0, 1), false},
+       line(Code::trackCountWrong, 10, 0, 1), false},
       // Every track is checked before the count is compared.
       {"3 tracks, 2 declared, the third one bad",
        concat({header(1, 2), minimalTrack(), minimalTrack(), chunkDeclaring("MTrk", 0, {})}),
-       line(texts().endOfTrackMissing, 42, texts().metaEvents.endOfTrack), false},
+       line(Code::endOfTrackMissing, 42, texts().metaEvents.endOfTrack), false},
       {"1 track, 2 declared, warnings first",
        concat({header(1, 2), chunk("JUNK", {}), minimalTrack()}),
-       line(texts().unknownChunk, 18) + line(texts().trackCountWrong, 10, 2, 1), false},
+       line(Code::unknownChunk, 18) + line(Code::trackCountWrong, 10, 2, 1), false},
       {"65535 declared, 1 track", concat({header(1, 0xFFFF), minimalTrack()}),
-       line(texts().trackCountWrong, 10, 65535, 1), false},
+       line(Code::trackCountWrong, 10, 65535, 1), false},
   });
 }
 
@@ -206,9 +206,9 @@ TEST(ChunkWalk, TrackCountBeyondSixteenBits) {
       {"65535 tracks, 65535 declared", concat({header(1, 0xFFFF), repeat(minimalTrack(), 65535)}),
        "", true},
       {"65536 tracks, 0 declared", concat({header(1, 0), repeat(minimalTrack(), 65536)}),
-       line(texts().trackCountWrong, 10, 0, 65536), false},
+       line(Code::trackCountWrong, 10, 0, 65536), false},
       {"65537 tracks, 1 declared", concat({header(1, 1), repeat(minimalTrack(), 65537)}),
-       line(texts().trackCountWrong, 10, 1, 65537), false},
+       line(Code::trackCountWrong, 10, 1, 65537), false},
   });
 }
 
@@ -221,7 +221,7 @@ TEST(ChunkWalk, CopyrightInTrackChunk65537IsNotInTheFirstTrack) {
       {"copyright first in the first track", concat({header(1, 1), track(copyright)}), "", true},
       {"copyright first in track chunk 65537",
        concat({header(1, 1), repeat(minimalTrack(), 65536), track(copyright)}),
-       line(texts().copyrightMisplaced, 786458, texts().metaEvents.copyright), false},
+       line(Code::copyrightMisplaced, 786458, texts().metaEvents.copyright), false},
   });
 }
 

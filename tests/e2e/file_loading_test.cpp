@@ -215,7 +215,7 @@ TEST(FileLoading, NamesThatCannotBeOpened) {
                                          {"file below a file", dir.write("f", {}) + "/x.mid"},
                                          {"empty name", ""}}) {
     SCOPED_TRACE(c.label);
-    expectCheckedTwice(c.name, line(texts().openFailed, c.name.c_str()), false);
+    expectCheckedTwice(c.name, line(Code::openFailed, c.name.c_str()), false);
   }
 }
 
@@ -241,7 +241,7 @@ TEST(FileLoading, SpecialFilesCannotBeOpened) {
     SCOPED_TRACE(name);
     const PreparedRun run = runPrepared({name, name}, [] { return true; });
     ASSERT_TRUE(run.prepared);
-    expectCheckedTwice(run.result, name, line(texts().openFailed, name.c_str()), false);
+    expectCheckedTwice(run.result, name, line(Code::openFailed, name.c_str()), false);
   }
   ::close(listener);
 }
@@ -260,7 +260,7 @@ TEST(FileLoading, FileLockedByAnotherProcess) {
     bool conforms;
   };
   for (const Case& c :
-       std::vector<Case>{{"exclusive", LOCK_EX, line(texts().openFailed, path.c_str()), false},
+       std::vector<Case>{{"exclusive", LOCK_EX, line(Code::openFailed, path.c_str()), false},
                          {"shared", LOCK_SH, "", true}}) {
     SCOPED_TRACE(c.label);
     const int holder = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -307,7 +307,7 @@ TEST(FileLoading, UnreadableFileCannotBeOpened) {
   const FileState before = stateOf(path);
 
   if (::access(path.c_str(), R_OK) != 0) {
-    expectCheckedTwice(path, line(texts().openFailed, path.c_str()), false);
+    expectCheckedTwice(path, line(Code::openFailed, path.c_str()), false);
   } else {
     const passwd* nobody = ::getpwnam("nobody");
     if (nobody == nullptr) GTEST_SKIP() << "privileged, and there is no user nobody to run as";
@@ -324,7 +324,7 @@ TEST(FileLoading, UnreadableFileCannotBeOpened) {
     }
     const PreparedRun run = runPrepared({path, path}, asNobody);
     ASSERT_TRUE(run.prepared);
-    expectCheckedTwice(run.result, path, line(texts().openFailed, path.c_str()), false);
+    expectCheckedTwice(run.result, path, line(Code::openFailed, path.c_str()), false);
   }
   expectUnchanged(path, before);
   ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
@@ -348,7 +348,7 @@ TEST(FileLoading, SymlinkToAGoodFileIsCheckedUnderItsOwnName) {
 TEST(FileLoading, EmptyFileFailsTheHeaderCheck) {
   TempDir dir;
   const std::string path = dir.write("empty.mid", {});
-  expectCheckLeavesFileAlone(path, line(texts().headerMalformed, 0), false);
+  expectCheckLeavesFileAlone(path, line(Code::headerMalformed, 0), false);
 }
 
 // Offsets are 32-bit and 0xFFFFFFFF is the failed size query itself, so the
@@ -360,7 +360,7 @@ TEST(FileLoading, SizesBeyondA32BitOffsetAreRefused) {
                                    std::uint64_t{0x100000001}, std::uint64_t{0x1000000000}}) {
     SCOPED_TRACE(size);
     const std::string path = sparseFile(dir, "big" + std::to_string(size) + ".mid", size, start);
-    expectCheckLeavesFileAlone(path, line(texts().sizeFailed, path.c_str()), false);
+    expectCheckLeavesFileAlone(path, line(Code::sizeFailed, path.c_str()), false);
   }
 }
 
@@ -380,7 +380,7 @@ TEST(FileLoading, ImageThatCannotBeAllocated) {
     const std::string once = progressLine(path) + verdictLine(path, false);
     // The small file after it still fits: the limit alone breaks nothing.
     EXPECT_EQ(run.result.out, once + once + progressLine(good) + verdictLine(good, true));
-    EXPECT_EQ(run.result.err, line(texts().memoryFailed) + line(texts().memoryFailed));
+    EXPECT_EQ(run.result.err, line(Code::memoryFailed) + line(Code::memoryFailed));
     EXPECT_EQ(run.result.exitStatus, 0);
     expectUnchanged(path, before);
     EXPECT_TRUE(lockable(path));
@@ -412,7 +412,7 @@ TEST(FileLoading, ScratchBufferThatCannotGrow) {
   const PreparedRun run =
       runPrepared({path, path}, addressSpaceLimit(std::uint64_t{kLength} * 3 / 2));
   ASSERT_TRUE(run.prepared);
-  expectCheckedTwice(run.result, path, line(texts().memoryFailed), false);
+  expectCheckedTwice(run.result, path, line(Code::memoryFailed), false);
   expectUnchanged(path, before);
   EXPECT_TRUE(lockable(path));
 
@@ -442,8 +442,8 @@ TEST(FileLoading, FailedCheckReleasesWhatItHeld) {
   const std::string failed = progressLine(unsignedNotice) + verdictLine(unsignedNotice, false);
   EXPECT_EQ(run.result.out, failed + failed + progressLine(large) + verdictLine(large, true));
   const std::string signMissing =
-      line(texts().copyrightSignMissing, 29, texts().metaEvents.copyright);
-  EXPECT_EQ(run.result.err, signMissing + signMissing + line(texts().unknownChunk, 30));
+      line(Code::copyrightSignMissing, 29, texts().metaEvents.copyright);
+  EXPECT_EQ(run.result.err, signMissing + signMissing + line(Code::unknownChunk, 30));
   EXPECT_EQ(run.result.exitStatus, 0);
 }
 
@@ -457,7 +457,7 @@ TEST(FileLoading, ReadThatEndsShortOfTheSizeIsAReadFailure) {
       contentsOf(path).size() >= static_cast<std::size_t>(info.st_size)) {
     GTEST_SKIP() << path << " is missing or holds as many bytes as its size says";
   }
-  expectCheckedTwice(path, line(texts().readFailed, path.c_str()), false);
+  expectCheckedTwice(path, line(Code::readFailed, path.c_str()), false);
 }
 
 // --- Standard streams --------------------------------------------------------
@@ -496,7 +496,7 @@ TEST(FileLoading, StandardStreamsClosedFullOrBroken) {
   const FileState badBefore = stateOf(bad);
   const std::string goodOut = progressLine(good) + verdictLine(good, true);
   const std::string bothOut = goodOut + progressLine(bad) + verdictLine(bad, false);
-  const std::string badErr = line(texts().headerMalformed, 0);
+  const std::string badErr = line(Code::headerMalformed, 0);
   struct Case {
     const char* label;
     std::vector<std::string> args;

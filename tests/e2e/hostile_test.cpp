@@ -45,81 +45,81 @@ constexpr long kMaxVarLen = 0x0FFFFFFF;  // 268435455, FF FF FF 7F
 TEST(Hostile, HugeDeclaredLengthsWithFewBytesPresent) {
   expectAll({
       {"SysEx 0x0FFFFFFF, two bytes present", oneTrack(hex("00 F0 FF FF FF 7F 01 02")),
-       line(texts().sysExLengthWrong, 28, kMaxVarLen), false},
+       line(Code::sysExLengthWrong, 28, kMaxVarLen), false},
       {"SysEx 0x0FFFFFFF, nothing after the length", oneTrack(hex("00 F0 FF FF FF 7F")),
-       line(texts().sysExLengthWrong, 27, kMaxVarLen), false},
+       line(Code::sysExLengthWrong, 27, kMaxVarLen), false},
       {"F7 SysEx 0x0FFFFFFF", oneTrack(hex("00 F7 FF FF FF 7F 00 FF 2F 00")),
-       line(texts().sysExLengthWrong, 28, kMaxVarLen), false},
+       line(Code::sysExLengthWrong, 28, kMaxVarLen), false},
       {"Text 0x0FFFFFFF", oneTrack(hex("00 FF 01 FF FF FF 7F 61 62")),
-       line(texts().metaDataLengthWrong, 29, kMaxVarLen), false},
+       line(Code::metaDataLengthWrong, 29, kMaxVarLen), false},
       {"Sequencer-Specific 0x0FFFFFFF, nothing after the length",
-       oneTrack(hex("00 FF 7F FF FF FF 7F")), line(texts().metaDataLengthWrong, 28, kMaxVarLen),
+       oneTrack(hex("00 FF 7F FF FF FF 7F")), line(Code::metaDataLengthWrong, 28, kMaxVarLen),
        false},
       // Unrecognised data is only stepped over: the warning, then the shortfall.
       {"unknown meta 0x0FFFFFFF", oneTrack(hex("00 FF 21 FF FF FF 7F 61 62")),
-       line(texts().unknownMetaType, 28) + line(texts().metaDataLengthWrong, 29, kMaxVarLen),
+       line(Code::unknownMetaType, 28) + line(Code::metaDataLengthWrong, 29, kMaxVarLen),
        false},
       // A fixed length is judged before any data is read.
       {"End of Track 0x0FFFFFFF", oneTrack(hex("00 FF 2F FF FF FF 7F")),
        line(texts().metaLengthMustBe[0], 28, texts().metaEvents.endOfTrack), false},
       {"header length 0x0FFFFFFF", chunkDeclaring("MThd", 0x0FFFFFFF, hex("00 00 00 01 00 60")),
-       line(texts().headerLengthNotSix, 4, 268435455), false},
+       line(Code::headerLengthNotSix, 4, 268435455), false},
       {"header length 0xFFFFFFFF", chunkDeclaring("MThd", 0xFFFFFFFF, hex("00 00 00 01 00 60")),
-       line(texts().headerLengthNotSix, 4, -1), false},
+       line(Code::headerLengthNotSix, 4, -1), false},
       {"unknown chunk 0x0FFFFFFF",
        concat({header(0, 0), chunkDeclaring("XVnd", 0x0FFFFFFF, hex("01 02 03"))}),
-       line(texts().unknownChunk, 18) + line(texts().blockLengthWrong, 22, kMaxVarLen), false},
+       line(Code::unknownChunk, 18) + line(Code::blockLengthWrong, 22, kMaxVarLen), false},
       {"unknown chunk 0xFFFFFFFF",
        concat({header(0, 0), chunkDeclaring("XVnd", 0xFFFFFFFF, hex("01 02 03"))}),
-       line(texts().unknownChunk, 18) + line(texts().blockLengthWrong, 22, -1), false},
+       line(Code::unknownChunk, 18) + line(Code::blockLengthWrong, 22, -1), false},
       {"unknown chunk 0xFFFFFFFF, no data",
        concat({header(0, 0), chunkDeclaring("XVnd", 0xFFFFFFFF, {})}),
-       line(texts().unknownChunk, 18) + line(texts().blockLengthWrong, 18, -1), false},
+       line(Code::unknownChunk, 18) + line(Code::blockLengthWrong, 18, -1), false},
       // The End of Track is the last byte of the file: its length byte is the offset.
       {"track 0xFFFFFFFF closed by End of Track",
        concat({header(0, 1), chunkDeclaring("MTrk", 0xFFFFFFFF, endOfTrack())}),
-       line(texts().trackLengthWrong, 25, -1), false},
+       line(Code::trackLengthWrong, 25, -1), false},
       {"track 0x0FFFFFFF closed by End of Track",
        concat({header(0, 1), chunkDeclaring("MTrk", 0x0FFFFFFF, endOfTrack())}),
-       line(texts().trackLengthWrong, 25, kMaxVarLen), false},
+       line(Code::trackLengthWrong, 25, kMaxVarLen), false},
       {"track 0xFFFFFFFF whose data runs out",
        concat({header(0, 1), chunkDeclaring("MTrk", 0xFFFFFFFF, hex("00 90 3C 40"))}),
-       line(texts().deltaTimeInvalid, 24), false},
+       line(Code::deltaTimeInvalid, 24), false},
   });
 }
 
 // Four bytes with the top bit set: the fifth is read and the quantity refused.
 TEST(Hostile, FiveByteQuantitiesAreRefused) {
   expectAll({
-      {"delta time", oneTrack(hex("FF FF FF FF 7F FF 2F 00")), line(texts().deltaTimeInvalid, 26),
+      {"delta time", oneTrack(hex("FF FF FF FF 7F FF 2F 00")), line(Code::deltaTimeInvalid, 26),
        false},
       {"delta time after an event", oneTrack(hex("00 C0 01 81 82 83 84 05 FF 2F 00")),
-       line(texts().deltaTimeInvalid, 29), false},
+       line(Code::deltaTimeInvalid, 29), false},
       {"SysEx length", oneTrack(hex("00 F0 FF FF FF FF 7F F7")),
-       line(texts().sysExLengthUnreadable, 28), false},
+       line(Code::sysExLengthUnreadable, 28), false},
       {"F7 SysEx length", oneTrack(hex("00 F7 80 80 80 80 00 00 FF 2F 00")),
-       line(texts().sysExLengthUnreadable, 28), false},
+       line(Code::sysExLengthUnreadable, 28), false},
       {"meta length", oneTrack(hex("00 FF 01 FF FF FF FF 7F 61")),
-       line(texts().metaLengthUnreadable, 29), false},
+       line(Code::metaLengthUnreadable, 29), false},
       {"unknown meta length", oneTrack(hex("00 FF 21 FF FF FF FF 7F 61")),
-       line(texts().metaLengthUnreadable, 29), false},
+       line(Code::metaLengthUnreadable, 29), false},
       {"End of Track length", oneTrack(hex("00 FF 2F 80 80 80 80 00")),
-       line(texts().metaLengthUnreadable, 29), false},
+       line(Code::metaLengthUnreadable, 29), false},
       // The file ends where the fifth byte would be: the fourth is the last read.
       {"SysEx length cut after four bytes", oneTrack(hex("00 F0 FF FF FF FF")),
-       line(texts().sysExLengthUnreadable, 27), false},
+       line(Code::sysExLengthUnreadable, 27), false},
       {"delta time cut after four bytes", oneTrack(hex("FF FF FF FF")),
-       line(texts().deltaTimeInvalid, 25), false},
+       line(Code::deltaTimeInvalid, 25), false},
   });
 }
 
 TEST(Hostile, TrackDeclaredZeroBytesLong) {
   expectAll({
       {"no data", concat({header(0, 1), chunkDeclaring("MTrk", 0, {})}),
-       line(texts().endOfTrackMissing, 18, texts().metaEvents.endOfTrack), false},
+       line(Code::endOfTrackMissing, 18, texts().metaEvents.endOfTrack), false},
       {"End of Track beyond the declared length",
        concat({header(0, 1), chunkDeclaring("MTrk", 0, endOfTrack())}),
-       line(texts().endOfTrackMissing, 18, texts().metaEvents.endOfTrack), false},
+       line(Code::endOfTrackMissing, 18, texts().metaEvents.endOfTrack), false},
   });
 }
 
@@ -135,7 +135,7 @@ TEST(Hostile, MillionUnknownMetaEvents) {
   const Bytes image = oneTrack(concat({repeat(hex("00 FF 21 00"), kEvents), endOfTrack()}));
   std::string expected;
   for (std::size_t i = 0; i < kEvents; ++i) {
-    expected += line(texts().unknownMetaType, static_cast<long>(25 + 4 * i));
+    expected += line(Code::unknownMetaType, static_cast<long>(25 + 4 * i));
   }
   TempDir dir;
   const std::string path = dir.write("million.mid", image);
@@ -158,9 +158,9 @@ TEST(Hostile, HundredThousandTracks) {
   constexpr std::uint16_t kWrapped = kTracks % 65536;  // 34464
   expectAll({
       {"count modulo 65536", manyTracks(1, kWrapped, kTracks),
-       line(texts().trackCountWrong, 10, kWrapped, kTracks), false},
+       line(Code::trackCountWrong, 10, kWrapped, kTracks), false},
       {"count 65535", manyTracks(2, 65535, kTracks),
-       line(texts().trackCountWrong, 10, 65535, kTracks), false},
+       line(Code::trackCountWrong, 10, 65535, kTracks), false},
       {"65535 tracks, the most a header can declare", manyTracks(1, 65535, 65535), "", true},
   });
 }

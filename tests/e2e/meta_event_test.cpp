@@ -25,24 +25,24 @@ Bytes fileEndingIn(const Bytes& data) {
 
 TEST(MetaEventFraming, TypeAndLengthThatCannotBeRead) {
   expectCases({
-      {"file ends after FF", fileEndingIn(hex("00 FF")), line(texts().metaTypeMissing, 23), false},
+      {"file ends after FF", fileEndingIn(hex("00 FF")), line(Code::metaTypeMissing, 23), false},
       {"file ends after FF of a later event", fileEndingIn(hex("00 FF 01 00 05 FF")),
-       line(texts().metaTypeMissing, 27), false},
+       line(Code::metaTypeMissing, 27), false},
       {"file ends after the type", fileEndingIn(hex("00 FF 01")),
-       line(texts().metaLengthUnreadable, 24), false},
+       line(Code::metaLengthUnreadable, 24), false},
       {"file ends after the End of Track type", fileEndingIn(hex("00 FF 2F")),
-       line(texts().metaLengthUnreadable, 24), false},
+       line(Code::metaLengthUnreadable, 24), false},
       {"file ends inside the length", fileEndingIn(hex("00 FF 01 81")),
-       line(texts().metaLengthUnreadable, 25), false},
+       line(Code::metaLengthUnreadable, 25), false},
       {"file ends after four continued length bytes", fileEndingIn(hex("00 FF 01 81 82 83 84")),
-       line(texts().metaLengthUnreadable, 28), false},
+       line(Code::metaLengthUnreadable, 28), false},
       // A fifth byte is read, and its offset shown, before the quantity is refused.
       {"four continued length bytes", oneTrack(hex("00 FF 01 81 82 83 84 05 00 FF 2F 00")),
-       line(texts().metaLengthUnreadable, 29), false},
+       line(Code::metaLengthUnreadable, 29), false},
       {"four continued length bytes of End of Track", oneTrack(hex("00 FF 2F 80 80 80 80 00")),
-       line(texts().metaLengthUnreadable, 29), false},
+       line(Code::metaLengthUnreadable, 29), false},
       {"four continued length bytes of an unknown type", oneTrack(hex("00 FF 21 FF FF FF FF 7F")),
-       line(texts().metaLengthUnreadable, 29), false},
+       line(Code::metaLengthUnreadable, 29), false},
   });
 }
 
@@ -96,32 +96,32 @@ TEST(MetaEventFraming, FixedLengths) {
 TEST(MetaEventFraming, RecognisedDataRunningPastTheEndOfTheFile) {
   expectCases({
       {"Text short by three bytes", fileEndingIn(hex("00 FF 01 05 41 42")),
-       line(texts().metaDataLengthWrong, 26, 5), false},
+       line(Code::metaDataLengthWrong, 26, 5), false},
       {"Text, file ends after the length", fileEndingIn(hex("00 FF 01 05")),
-       line(texts().metaDataLengthWrong, 25, 5), false},
+       line(Code::metaDataLengthWrong, 25, 5), false},
       {"Sequencer-Specific with a two-byte length", fileEndingIn(hex("00 FF 7F 81 00 41")),
-       line(texts().metaDataLengthWrong, 27, 128), false},
+       line(Code::metaDataLengthWrong, 27, 128), false},
       {"Sequence Number short by one byte", fileEndingIn(hex("00 FF 00 02 00")),
-       line(texts().metaDataLengthWrong, 26, 2), false},
+       line(Code::metaDataLengthWrong, 26, 2), false},
       {"Tempo, file ends after the length", fileEndingIn(hex("00 FF 51 03")),
-       line(texts().metaDataLengthWrong, 25, 3), false},
+       line(Code::metaDataLengthWrong, 25, 3), false},
       {"SMPTE Offset short by one byte", fileEndingIn(hex("00 FF 54 05 60 00 00 00")),
-       line(texts().metaDataLengthWrong, 26, 5), false},
+       line(Code::metaDataLengthWrong, 26, 5), false},
       // A short read comes before any content rule.
       {"short Key Signature whose first byte is out of range", fileEndingIn(hex("00 FF 59 02 08")),
-       line(texts().metaDataLengthWrong, 26, 2), false},
+       line(Code::metaDataLengthWrong, 26, 2), false},
       {"short Copyright without (C)", fileEndingIn(hex("00 FF 02 05 41")),
-       line(texts().metaDataLengthWrong, 26, 5), false},
+       line(Code::metaDataLengthWrong, 26, 5), false},
       {"largest length in a small file", fileEndingIn(hex("00 FF 01 FF FF FF 7F 41 42")),
-       line(texts().metaDataLengthWrong, 29, 268435455), false},
+       line(Code::metaDataLengthWrong, 29, 268435455), false},
       {"largest length, file ends after it", fileEndingIn(hex("00 FF 03 FF FF FF 7F")),
-       line(texts().metaDataLengthWrong, 28, 268435455), false},
+       line(Code::metaDataLengthWrong, 28, 268435455), false},
       // The file's end decides, not the track's: the data is read beyond the
       // track, and the overrun shows when the next event is due.
       {"Text beyond the track's end",
        concat({header(0, 1),
                chunkDeclaring("MTrk", 6, hex("00 FF 01 05 41 42 43 44 45 00 FF 2F 00"))}),
-       line(texts().endOfTrackMissing, 26, texts().metaEvents.endOfTrack), false},
+       line(Code::endOfTrackMissing, 26, texts().metaEvents.endOfTrack), false},
   });
 }
 
@@ -143,53 +143,53 @@ TEST(MetaEventFraming, UnrecognisedTypesWarnAndAreSkipped) {
                            "55", "57", "5A", "7E", "80", "A0", "F0", "F7", "FE", "FF"}) {
     cases.push_back({std::string("type ") + type,
                      oneTrack(hex(std::string("00 FF ") + type + " 01 00 00 FF 2F 00")),
-                     line(texts().unknownMetaType, 25), true});
+                     line(Code::unknownMetaType, 25), true});
   }
   expectCases(cases);
   expectCases({
-      {"length 0", oneTrack(hex("00 FF 21 00 00 FF 2F 00")), line(texts().unknownMetaType, 25),
+      {"length 0", oneTrack(hex("00 FF 21 00 00 FF 2F 00")), line(Code::unknownMetaType, 25),
        true},
       // The skipped data holds an End of Track and a status byte: neither is seen.
       {"data that looks like events", oneTrack(hex("00 FF 60 06 00 FF 2F 00 F8 FF 00 FF 2F 00")),
-       line(texts().unknownMetaType, 25), true},
+       line(Code::unknownMetaType, 25), true},
       {"two-byte length: the last length byte",
        oneTrack(concat({hex("00 FF 21 81 00"), Bytes(128, 0x55), endOfTrack()})),
-       line(texts().unknownMetaType, 26), true},
+       line(Code::unknownMetaType, 26), true},
       {"several, each warned about",
        oneTrack(hex("00 FF 08 02 41 42 10 FF 09 01 43 00 FF 80 00 00 FF 2F 00")),
-       line(texts().unknownMetaType, 25) + line(texts().unknownMetaType, 31) +
-           line(texts().unknownMetaType, 36),
+       line(Code::unknownMetaType, 25) + line(Code::unknownMetaType, 31) +
+           line(Code::unknownMetaType, 36),
        true},
       // Warnings end nothing: an error later still counts.
       {"warning then an error", oneTrack(hex("00 FF 21 00 00 FF 51 02 00 00 00 FF 2F 00")),
-       line(texts().unknownMetaType, 25) +
+       line(Code::unknownMetaType, 25) +
            line(texts().metaLengthMustBe[3], 29, texts().metaEvents.tempo),
        false},
       // From the header's declared length: 00 FF 21 01 00 00 FF 2F 00.
       {"header example", oneTrack(hex("00 FF 21 01 00 00 FF 2F 00")),
-       line(texts().unknownMetaType, 25), true},
+       line(Code::unknownMetaType, 25), true},
   });
 }
 
 TEST(MetaEventFraming, UnrecognisedDataRunningPastTheEndOfTheFile) {
   expectCases({
       {"short by three bytes", fileEndingIn(hex("00 FF 21 05 41 42")),
-       line(texts().unknownMetaType, 25) + line(texts().metaDataLengthWrong, 26, 5), false},
+       line(Code::unknownMetaType, 25) + line(Code::metaDataLengthWrong, 26, 5), false},
       {"file ends after the length", fileEndingIn(hex("00 FF 21 05")),
-       line(texts().unknownMetaType, 25) + line(texts().metaDataLengthWrong, 25, 5), false},
+       line(Code::unknownMetaType, 25) + line(Code::metaDataLengthWrong, 25, 5), false},
       {"type 0x09", fileEndingIn(hex("00 FF 09 02 41")),
-       line(texts().unknownMetaType, 25) + line(texts().metaDataLengthWrong, 26, 2), false},
+       line(Code::unknownMetaType, 25) + line(Code::metaDataLengthWrong, 26, 2), false},
       {"type 0xFF", fileEndingIn(hex("00 FF FF 03")),
-       line(texts().unknownMetaType, 25) + line(texts().metaDataLengthWrong, 25, 3), false},
+       line(Code::unknownMetaType, 25) + line(Code::metaDataLengthWrong, 25, 3), false},
       {"largest length in a small file", fileEndingIn(hex("00 FF 21 FF FF FF 7F 41 42")),
-       line(texts().unknownMetaType, 28) + line(texts().metaDataLengthWrong, 29, 268435455), false},
+       line(Code::unknownMetaType, 28) + line(Code::metaDataLengthWrong, 29, 268435455), false},
       {"largest length, file ends after it", fileEndingIn(hex("00 FF 80 FF FF FF 7F")),
-       line(texts().unknownMetaType, 28) + line(texts().metaDataLengthWrong, 28, 268435455), false},
+       line(Code::unknownMetaType, 28) + line(Code::metaDataLengthWrong, 28, 268435455), false},
       {"skipped beyond the track's end",
        concat({header(0, 1),
                chunkDeclaring("MTrk", 6, hex("00 FF 21 05 41 42 43 44 45 00 FF 2F 00"))}),
-       line(texts().unknownMetaType, 25) +
-           line(texts().endOfTrackMissing, 26, texts().metaEvents.endOfTrack),
+       line(Code::unknownMetaType, 25) +
+           line(Code::endOfTrackMissing, 26, texts().metaEvents.endOfTrack),
        false},
   });
 }
@@ -202,25 +202,25 @@ TEST(MetaEventFraming, EndOfTrackOffsetInTheTrackLengthError) {
       {"exact length", oneTrack(eot), "", true},
       {"one byte left after it",
        concat({header(0, 1), chunkDeclaring("MTrk", 5, concat({eot, hex("00")}))}),
-       line(texts().trackLengthWrong, 26, 5), false},
+       line(Code::trackLengthWrong, 26, 5), false},
       {"declared longer than the file", concat({header(0, 1), chunkDeclaring("MTrk", 6, eot)}),
-       line(texts().trackLengthWrong, 25, 6), false},
+       line(Code::trackLengthWrong, 25, 6), false},
       {"declared one byte short, event ends the file",
        concat({header(0, 1), chunkDeclaring("MTrk", 3, eot)}),
-       line(texts().trackLengthWrong, 25, 3), false},
+       line(Code::trackLengthWrong, 25, 3), false},
       {"declared one byte short, another track follows",
        concat({header(1, 2), chunkDeclaring("MTrk", 3, eot), track(eot)}),
-       line(texts().trackLengthWrong, 26, 3), false},
+       line(Code::trackLengthWrong, 26, 3), false},
       {"after a Text, declared long, event ends the file",
        concat({header(0, 1), chunkDeclaring("MTrk", 11, hex("00 FF 01 01 41 00 FF 2F 00"))}),
-       line(texts().trackLengthWrong, 30, 11), false},
+       line(Code::trackLengthWrong, 30, 11), false},
       {"after a Text, declared short, another chunk follows",
        concat({header(0, 1), chunkDeclaring("MTrk", 8, hex("00 FF 01 01 41 00 FF 2F 00")),
                chunk("XYZW", {})}),
-       line(texts().trackLengthWrong, 31, 8), false},
+       line(Code::trackLengthWrong, 31, 8), false},
       {"largest declared length prints negative",
        concat({header(0, 1), chunkDeclaring("MTrk", 0xFFFFFFF0u, eot)}),
-       line(texts().trackLengthWrong, 25, -16), false},
+       line(Code::trackLengthWrong, 25, -16), false},
   });
 }
 
@@ -251,14 +251,14 @@ TEST(MetaEventFraming, EveryMetaEventCancelsRunningStatus) {
     const long lengthByte = 28 + 1;  // single-byte lengths in this table
     const long deltaAfter = 28 + static_cast<long>(body.size());
     cases.push_back({std::string("meta ") + meta.bytes, oneTrack(data),
-                     (meta.recognised ? std::string() : line(texts().unknownMetaType, lengthByte)) +
-                         line(texts().statusOmitted, deltaAfter),
+                     (meta.recognised ? std::string() : line(Code::unknownMetaType, lengthByte)) +
+                         line(Code::statusOmitted, deltaAfter),
                      false});
   }
   // The last meta event before the data byte is the one that counts.
   cases.push_back({"two meta events",
                    oneTrack(hex("00 90 3C 40 00 FF 01 00 00 FF 21 00 00 3C 00 00 FF 2F 00")),
-                   line(texts().unknownMetaType, 33) + line(texts().statusOmitted, 34), false});
+                   line(Code::unknownMetaType, 33) + line(Code::statusOmitted, 34), false});
   // A fresh status byte after the meta event is fine.
   cases.push_back({"status byte given again",
                    oneTrack(hex("00 90 3C 40 00 FF 01 00 00 90 3C 00 00 FF 2F 00")), "", true});

@@ -44,30 +44,30 @@ TEST(MetaRulesCopyright, TheCopyrightSign) {
       {"(C) at the end of 300 bytes", copyrightFirst(concat({Bytes(297, 'x'), text("(C)")})), "",
        true},
       {"empty", copyrightFirst({}),
-       line(texts().copyrightSignMissing, 26, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 26, texts().metaEvents.copyright), false},
       {"lower-case c", copyrightFirst(text("(c) 2024 Someone")),
-       line(texts().copyrightSignMissing, 26, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 26, texts().metaEvents.copyright), false},
       {"sign in Latin-1", copyrightFirst(text("Copyright \xA9 2010 Someone")),
-       line(texts().copyrightSignMissing, 26, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 26, texts().metaEvents.copyright), false},
       {"sign in UTF-8", copyrightFirst(text("\xC2\xA9 2010 Someone")),
-       line(texts().copyrightSignMissing, 26, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 26, texts().metaEvents.copyright), false},
       {"full-width in CP932", copyrightFirst(hex("81 69 82 62 81 6A 32 30 32 34")),
-       line(texts().copyrightSignMissing, 26, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 26, texts().metaEvents.copyright), false},
       {"space inside", copyrightFirst(text("( C) 2024")),
-       line(texts().copyrightSignMissing, 26, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 26, texts().metaEvents.copyright), false},
       {"unclosed", copyrightFirst(text("(C")),
-       line(texts().copyrightSignMissing, 26, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 26, texts().metaEvents.copyright), false},
       {"year, NUL, then (C)", copyrightFirst(concat({text("2024"), Bytes{0}, text("(C)")})),
-       line(texts().copyrightSignMissing, 26, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 26, texts().metaEvents.copyright), false},
       {"NUL first", copyrightFirst(concat({Bytes{0}, text("(C) 2024")})),
-       line(texts().copyrightSignMissing, 26, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 26, texts().metaEvents.copyright), false},
       {"(C) before a NUL", copyrightFirst(concat({text("(C) 2024"), Bytes{0}, text("junk")})), "",
        true},
       {"NUL splitting (C)", copyrightFirst(concat({text("(C"), Bytes{0}, text(")")})),
-       line(texts().copyrightSignMissing, 26, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 26, texts().metaEvents.copyright), false},
       // A two-byte length moves the data, and with it the offset.
       {"200 bytes without (C)", copyrightFirst(Bytes(200, 'x')),
-       line(texts().copyrightSignMissing, 27, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 27, texts().metaEvents.copyright), false},
   });
 }
 
@@ -76,13 +76,13 @@ TEST(MetaRulesCopyright, TheCopyrightSign) {
 TEST(MetaRulesCopyright, CharacterBoundaries) {
   expectCases({
       {"( as trail byte of 0x81", copyrightFirst(hex("81 28 43 29")),
-       line(texts().copyrightSignMissing, 26, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 26, texts().metaEvents.copyright), false},
       {"( as trail byte of 0x9F", copyrightFirst(hex("9F 28 43 29")),
-       line(texts().copyrightSignMissing, 26, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 26, texts().metaEvents.copyright), false},
       {"( as trail byte of 0xE0", copyrightFirst(hex("E0 28 43 29")),
-       line(texts().copyrightSignMissing, 26, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 26, texts().metaEvents.copyright), false},
       {"( as trail byte of 0xFC", copyrightFirst(hex("FC 28 43 29")),
-       line(texts().copyrightSignMissing, 26, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 26, texts().metaEvents.copyright), false},
       {"after a whole two-byte character", copyrightFirst(hex("81 40 28 43 29")), "", true},
       {"after an ASCII letter", copyrightFirst(hex("41 28 43 29")), "", true},
       {"after 0x80, a single byte", copyrightFirst(hex("80 28 43 29")), "", true},
@@ -92,13 +92,13 @@ TEST(MetaRulesCopyright, CharacterBoundaries) {
       // The trail byte is in the lead range but does not lead anything.
       {"after 81 81", copyrightFirst(hex("81 81 28 43 29")), "", true},
       {"after 81 81 81", copyrightFirst(hex("81 81 81 28 43 29")),
-       line(texts().copyrightSignMissing, 26, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 26, texts().metaEvents.copyright), false},
       {"a second (C) on a boundary", copyrightFirst(hex("81 28 43 29 28 43 29")), "", true},
       {"lead byte as the last byte", copyrightFirst(hex("41 42 81")),
-       line(texts().copyrightSignMissing, 26, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 26, texts().metaEvents.copyright), false},
       {"(C) then a lead byte as the last byte", copyrightFirst(hex("28 43 29 81")), "", true},
       {"only a lead byte", copyrightFirst(hex("E0")),
-       line(texts().copyrightSignMissing, 26, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 26, texts().metaEvents.copyright), false},
   });
 }
 
@@ -108,19 +108,19 @@ TEST(MetaRulesCopyright, NothingBeyondTheDataIsSearched) {
   expectCases({
       {"text event leaves a closing parenthesis",
        oneTrack(hex("00 FF 01 03 61 62 29 00 FF 02 02 28 43")),
-       line(texts().copyrightSignMissing, 33, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 33, texts().metaEvents.copyright), false},
       {"text event leaves a whole (C)",
        oneTrack(withEnd(hex("00 FF 01 04 58 28 43 29 00 FF 02 01 58"))),
-       line(texts().copyrightSignMissing, 34, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 34, texts().metaEvents.copyright), false},
       {"the file goes on with a closing parenthesis",
        oneTrack(hex("00 FF 02 02 28 43 29 FF 2F 00")),
-       line(texts().copyrightSignMissing, 26, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 26, texts().metaEvents.copyright), false},
       {"zero length with more bytes after it", oneTrack(hex("00 FF 02 00 00 FF 2F 00")),
-       line(texts().copyrightSignMissing, 26, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 26, texts().metaEvents.copyright), false},
       // The empty read at the end of the file leaves the length byte's offset.
       {"zero length ending the file",
        concat({header(0, 1), chunkDeclaring("MTrk", 10, hex("00 FF 02 00"))}),
-       line(texts().copyrightSignMissing, 25, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 25, texts().metaEvents.copyright), false},
   });
 }
 
@@ -129,32 +129,32 @@ TEST(MetaRulesCopyright, Placement) {
   expectCases({
       {"header example", oneTrack(hex("00 FF 02 03 28 43 29 00 FF 2F 00")), "", true},
       {"delta time 1", oneTrack(hex("01 FF 02 03 28 43 29 00 FF 2F 00")),
-       line(texts().copyrightMisplaced, 26, texts().metaEvents.copyright), false},
+       line(Code::copyrightMisplaced, 26, texts().metaEvents.copyright), false},
       {"after a Track Name at time 0",
        oneTrack(withEnd(hex("00 FF 03 01 41 00 FF 02 03 28 43 29"))),
-       line(texts().copyrightMisplaced, 31, texts().metaEvents.copyright), false},
+       line(Code::copyrightMisplaced, 31, texts().metaEvents.copyright), false},
       {"after an unrecognised meta event at time 0",
        oneTrack(withEnd(hex("00 FF 21 00 00 FF 02 03 28 43 29"))),
-       line(texts().unknownMetaType, 25) +
-           line(texts().copyrightMisplaced, 30, texts().metaEvents.copyright),
+       line(Code::unknownMetaType, 25) +
+           line(Code::copyrightMisplaced, 30, texts().metaEvents.copyright),
        false},
       {"twice at the start", oneTrack(withEnd(concat({copyright, copyright}))),
-       line(texts().copyrightMisplaced, 33, texts().metaEvents.copyright), false},
+       line(Code::copyrightMisplaced, 33, texts().metaEvents.copyright), false},
       {"first event of the second track", smf(1, {endOfTrack(), withEnd(copyright)}),
-       line(texts().copyrightMisplaced, 38, texts().metaEvents.copyright), false},
+       line(Code::copyrightMisplaced, 38, texts().metaEvents.copyright), false},
       {"first event of the second track of format 2", smf(2, {endOfTrack(), withEnd(copyright)}),
-       line(texts().copyrightMisplaced, 38, texts().metaEvents.copyright), false},
+       line(Code::copyrightMisplaced, 38, texts().metaEvents.copyright), false},
       {"first event of the first track of format 2", smf(2, {withEnd(copyright), endOfTrack()}), "",
        true},
       // An unknown chunk is not a track: the track after it is still the first.
       {"after an unknown chunk",
        concat({header(1, 1), chunk("XFIL", hex("00 00")), track(withEnd(copyright))}),
-       line(texts().unknownChunk, 18), true},
+       line(Code::unknownChunk, 18), true},
       {"after an unknown chunk, delta time 1",
        concat({header(1, 1), chunk("XFIL", hex("00 00")),
                track(withEnd(hex("01 FF 02 03 28 43 29")))}),
-       line(texts().unknownChunk, 18) +
-           line(texts().copyrightMisplaced, 36, texts().metaEvents.copyright),
+       line(Code::unknownChunk, 18) +
+           line(Code::copyrightMisplaced, 36, texts().metaEvents.copyright),
        false},
   });
 }
@@ -163,11 +163,11 @@ TEST(MetaRulesCopyright, Placement) {
 TEST(MetaRulesCopyright, SignTestedBeforePlacement) {
   expectCases({
       {"delta time 1 without (C)", oneTrack(withEnd(hex("01 FF 02 02 41 42"))),
-       line(texts().copyrightSignMissing, 26, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 26, texts().metaEvents.copyright), false},
       {"second track without (C)", smf(1, {endOfTrack(), withEnd(hex("00 FF 02 02 41 42"))}),
-       line(texts().copyrightSignMissing, 38, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 38, texts().metaEvents.copyright), false},
       {"after a Track Name without (C)", oneTrack(withEnd(hex("00 FF 03 00 00 FF 02 01 41"))),
-       line(texts().copyrightSignMissing, 30, texts().metaEvents.copyright), false},
+       line(Code::copyrightSignMissing, 30, texts().metaEvents.copyright), false},
   });
 }
 
@@ -181,20 +181,20 @@ TEST(MetaRulesSequenceNumber, StartOfTrack) {
        oneTrack(
            withEnd(concat({hex("00 FF 02 03 28 43 29 00 FF 51 03 07 A1 20"),
                            hex("00 FF 58 04 04 02 18 08 00 FF 59 02 00 00 00 FF 21 01 00"), seq}))),
-       line(texts().unknownMetaType, 53), true},
+       line(Code::unknownMetaType, 53), true},
       {"after a note-on at time 0", oneTrack(withEnd(hex("00 90 3C 40 00 FF 00 02 00 01"))),
-       line(texts().notAtTrackStart, 30, kSequenceNumber), false},
+       line(Code::notAtTrackStart, 30, kSequenceNumber), false},
       {"after a program change at time 0", oneTrack(withEnd(hex("00 C0 00 00 FF 00 02 00 01"))),
-       line(texts().notAtTrackStart, 29, kSequenceNumber), false},
+       line(Code::notAtTrackStart, 29, kSequenceNumber), false},
       {"after an F0 SysEx", oneTrack(withEnd(hex("00 F0 01 F7 00 FF 00 02 00 01"))),
-       line(texts().notAtTrackStart, 30, kSequenceNumber), false},
+       line(Code::notAtTrackStart, 30, kSequenceNumber), false},
       {"after an empty F7 SysEx", oneTrack(withEnd(hex("00 F7 00 00 FF 00 02 00 01"))),
-       line(texts().notAtTrackStart, 29, kSequenceNumber), false},
+       line(Code::notAtTrackStart, 29, kSequenceNumber), false},
       {"own delta time 1", oneTrack(withEnd(hex("01 FF 00 02 00 01"))),
-       line(texts().notAtTrackStart, 26, kSequenceNumber), false},
+       line(Code::notAtTrackStart, 26, kSequenceNumber), false},
       {"after a meta event at delta time 1",
        oneTrack(withEnd(hex("01 FF 01 00 00 FF 00 02 00 01"))),
-       line(texts().notAtTrackStart, 30, kSequenceNumber), false},
+       line(Code::notAtTrackStart, 30, kSequenceNumber), false},
       {"start of the second track", smf(1, {endOfTrack(), withEnd(seq)}), "", true},
       {"start of the third track", smf(1, {endOfTrack(), endOfTrack(), withEnd(seq)}), "", true},
       {"start of the second track of format 2", smf(2, {endOfTrack(), withEnd(seq)}), "", true},
@@ -203,7 +203,7 @@ TEST(MetaRulesSequenceNumber, StartOfTrack) {
        smf(1, {withEnd(hex("00 90 3C 40 60 80 3C 40")), withEnd(seq)}), "", true},
       {"second track after a note-on",
        smf(1, {endOfTrack(), withEnd(hex("00 90 3C 40 00 FF 00 02 00 01"))}),
-       line(texts().notAtTrackStart, 42, kSequenceNumber), false},
+       line(Code::notAtTrackStart, 42, kSequenceNumber), false},
   });
 }
 
@@ -214,10 +214,10 @@ TEST(MetaRulesSequenceNumber, ElapsedTimeIsNotCutTo32Bits) {
   expectCases({
       {"Sequence Number at 2^32 ticks",
        oneTrack(withEnd(concat({longWait, hex("10 FF 00 02 00 01")}))),
-       line(texts().notAtTrackStart, 138, kSequenceNumber), false},
+       line(Code::notAtTrackStart, 138, kSequenceNumber), false},
       {"SMPTE Offset at 2^32 ticks",
        oneTrack(withEnd(concat({longWait, hex("10 FF 54 05 60 00 00 00 00")}))),
-       line(texts().notAtTrackStart, 138, kSmpte), false},
+       line(Code::notAtTrackStart, 138, kSmpte), false},
       {"the long wait alone", oneTrack(withEnd(concat({longWait, hex("10 FF 01 00")}))), "", true},
   });
 }
@@ -230,12 +230,12 @@ TEST(MetaRulesTempo, FirstTrackOfFormat1) {
        smf(1, {withEnd(concat({hex("00 90 3C 40 87 68 80 3C 40"), tempo})), endOfTrack()}), "",
        true},
       {"format 1, second track", smf(1, {endOfTrack(), withEnd(tempo)}),
-       line(texts().notInFirstTrack, 38, kTempo), false},
+       line(Code::notInFirstTrack, 38, kTempo), false},
       {"format 1, late in the second track",
        smf(1, {endOfTrack(), withEnd(concat({hex("00 90 3C 40 60 80 3C 40"), tempo}))}),
-       line(texts().notInFirstTrack, 46, kTempo), false},
+       line(Code::notInFirstTrack, 46, kTempo), false},
       {"format 1, third track", smf(1, {endOfTrack(), endOfTrack(), withEnd(tempo)}),
-       line(texts().notInFirstTrack, 50, kTempo), false},
+       line(Code::notInFirstTrack, 50, kTempo), false},
       {"format 0, second track", smf(0, {endOfTrack(), withEnd(tempo)}), "", true},
       {"format 2, second track", smf(2, {endOfTrack(), withEnd(tempo)}), "", true},
       {"format 0, after notes", oneTrack(withEnd(concat({hex("00 90 3C 40 60 80 3C 40"), tempo}))),
@@ -250,25 +250,25 @@ TEST(MetaRulesSmpteOffset, StartOfTrackThenFirstTrack) {
       {"after other meta events at time 0",
        oneTrack(withEnd(concat({hex("00 FF 03 01 41"), smpte}))), "", true},
       {"format 1, start of the second track", smf(1, {endOfTrack(), withEnd(smpte)}),
-       line(texts().notInFirstTrack, 38, kSmpte), false},
+       line(Code::notInFirstTrack, 38, kSmpte), false},
       {"format 1, first track after a note-on",
        smf(1, {withEnd(concat({hex("00 90 3C 40"), smpte})), endOfTrack()}),
-       line(texts().notAtTrackStart, 30, kSmpte), false},
+       line(Code::notAtTrackStart, 30, kSmpte), false},
       // Both rules broken: the start-of-track rule is tested first.
       {"format 1, second track after a note-on",
        smf(1, {endOfTrack(), withEnd(concat({hex("00 90 3C 40"), smpte}))}),
-       line(texts().notAtTrackStart, 42, kSmpte), false},
+       line(Code::notAtTrackStart, 42, kSmpte), false},
       {"format 1, second track at delta time 1",
        smf(1, {endOfTrack(), withEnd(hex("01 FF 54 05 60 00 00 00 00"))}),
-       line(texts().notAtTrackStart, 38, kSmpte), false},
+       line(Code::notAtTrackStart, 38, kSmpte), false},
       {"format 1, first track after a SysEx",
        smf(1, {withEnd(concat({hex("00 F7 01 00"), smpte})), endOfTrack()}),
-       line(texts().notAtTrackStart, 30, kSmpte), false},
+       line(Code::notAtTrackStart, 30, kSmpte), false},
       {"format 0, start of the second track", smf(0, {endOfTrack(), withEnd(smpte)}), "", true},
       {"format 2, start of the second track", smf(2, {endOfTrack(), withEnd(smpte)}), "", true},
       {"format 2, second track after a note-on",
        smf(2, {endOfTrack(), withEnd(concat({hex("00 90 3C 40"), smpte}))}),
-       line(texts().notAtTrackStart, 42, kSmpte), false},
+       line(Code::notAtTrackStart, 42, kSmpte), false},
   });
 }
 
@@ -283,20 +283,20 @@ TEST(MetaRulesKeySignature, KeysAndModes) {
       {"00 00", ""},
       {"FF 01", ""},
       {"01 00", ""},
-      {"F8 00", line(texts().tooManyFlats, 26, texts().metaEvents.keySignature)},   // -8
-      {"08 00", line(texts().tooManySharps, 26, texts().metaEvents.keySignature)},  // 8
-      {"80 00", line(texts().tooManyFlats, 26, texts().metaEvents.keySignature)},   // -128
-      {"7F 00", line(texts().tooManySharps, 26, texts().metaEvents.keySignature)},  // 127
-      {"00 02", line(texts().modeInvalid, 26, texts().metaEvents.keySignature)},
-      {"F9 02", line(texts().modeInvalid, 26, texts().metaEvents.keySignature)},
-      {"07 02", line(texts().modeInvalid, 26, texts().metaEvents.keySignature)},
+      {"F8 00", line(Code::tooManyFlats, 26, texts().metaEvents.keySignature)},   // -8
+      {"08 00", line(Code::tooManySharps, 26, texts().metaEvents.keySignature)},  // 8
+      {"80 00", line(Code::tooManyFlats, 26, texts().metaEvents.keySignature)},   // -128
+      {"7F 00", line(Code::tooManySharps, 26, texts().metaEvents.keySignature)},  // 127
+      {"00 02", line(Code::modeInvalid, 26, texts().metaEvents.keySignature)},
+      {"F9 02", line(Code::modeInvalid, 26, texts().metaEvents.keySignature)},
+      {"07 02", line(Code::modeInvalid, 26, texts().metaEvents.keySignature)},
       {"00 80",
-       line(texts().modeInvalid, 26, texts().metaEvents.keySignature)},  // the mode is unsigned
-      {"00 FF", line(texts().modeInvalid, 26, texts().metaEvents.keySignature)},
+       line(Code::modeInvalid, 26, texts().metaEvents.keySignature)},  // the mode is unsigned
+      {"00 FF", line(Code::modeInvalid, 26, texts().metaEvents.keySignature)},
       // Flats before sharps before mode.
-      {"08 05", line(texts().tooManySharps, 26, texts().metaEvents.keySignature)},
-      {"F8 05", line(texts().tooManyFlats, 26, texts().metaEvents.keySignature)},
-      {"80 FF", line(texts().tooManyFlats, 26, texts().metaEvents.keySignature)},
+      {"08 05", line(Code::tooManySharps, 26, texts().metaEvents.keySignature)},
+      {"F8 05", line(Code::tooManyFlats, 26, texts().metaEvents.keySignature)},
+      {"80 FF", line(Code::tooManyFlats, 26, texts().metaEvents.keySignature)},
   };
   std::vector<CheckCase> cases;
   for (const Key& key : keys) {
@@ -309,7 +309,7 @@ TEST(MetaRulesKeySignature, KeysAndModes) {
                    true});
   cases.push_back({"bad key late in the second track",
                    smf(1, {endOfTrack(), withEnd(hex("00 90 3C 40 60 FF 59 02 F8 01"))}),
-                   line(texts().tooManyFlats, 42, texts().metaEvents.keySignature), false});
+                   line(Code::tooManyFlats, 42, texts().metaEvents.keySignature), false});
   expectCases(cases);
 }
 
@@ -383,7 +383,7 @@ TEST(MetaRulesRealisticFile, Conforms) {
   const Bytes port = hex("FF 21 01 00");
   const auto at = std::search(image.begin(), image.end(), port.begin(), port.end());
   ASSERT_NE(at, image.end());
-  expectCheck(image, line(texts().unknownMetaType, static_cast<long>(at - image.begin()) + 2),
+  expectCheck(image, line(Code::unknownMetaType, static_cast<long>(at - image.begin()) + 2),
               true);
 }
 

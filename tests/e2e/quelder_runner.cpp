@@ -255,6 +255,22 @@ std::string formatLines(const char* format, ...) {
   return lines;
 }
 
+std::string diagnosticFormat(Code code) {
+  const Texts& catalogue = texts();
+  std::string format;
+  switch (codeInfo(code).severity) {
+    case Severity::error: format = catalogue.errorAt.text; break;
+    case Severity::warning: format = catalogue.warningAt.text; break;
+    case Severity::fileError: format = catalogue.fileError.text; break;
+  }
+  return format + catalogue.messages[code].text + "\n";
+}
+
+std::string line(const LengthMessage& message, int offset, const char* name) {
+  return formatLines((std::string(texts().errorAt.text) + message.text + "\n").c_str(), offset,
+                     name);
+}
+
 std::string progressLine(const std::string& name) { return line(texts().progress, name.c_str()); }
 
 std::string verdictLine(const std::string& name, bool conforms) {

@@ -5,7 +5,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "app/texts.h"
+#include "catalogue/texts.h"
 #include "e2e/smf_builder.h"
 #include "e2e/variant.h"
 
@@ -59,6 +59,22 @@ template <typename... Args>
 std::string line(const Format<Args...>& format, std::type_identity_t<Args>... args) {
   return formatLines(format.text, args...);
 }
+// The diagnostic line of code: its form (error or warning at the offset, or
+// file error), its message and a line feed, with the offset (not for a file
+// error) and the message's values, names as strings.
+std::string diagnosticFormat(Code code);
+inline const char* printfValue(const Name& name) { return name.text; }
+template <typename Value>
+Value printfValue(Value value) {
+  static_assert(std::is_arithmetic_v<Value> || std::is_same_v<Value, const char*>);
+  return value;
+}
+template <typename... Values>
+std::string line(Code code, Values... values) {
+  return formatLines(diagnosticFormat(code).c_str(), printfValue(values)...);
+}
+// The line of a meta event whose data length is not the one its type requires.
+std::string line(const LengthMessage& message, int offset, const char* name);
 std::string lineEnd();
 std::string progressLine(const std::string& name);
 std::string verdictLine(const std::string& name, bool conforms);

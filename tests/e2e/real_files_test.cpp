@@ -56,11 +56,11 @@ TEST(RealFiles, Abc2midiOutput) {
       // abc2midi writes the copyright as the sixth event, at tick 1, after
       // its own text, tempo, key, time signature and title.
       {"abc2midi_abccopy.mid", text("(C) 2024 Quelder Authors"),
-       line(texts().copyrightMisplaced, 80, copyright), false},
+       line(Code::copyrightMisplaced, 80, copyright), false},
       // "(c)" in lower case is not the copyright sign; that is found before
       // the misplacement.
       {"abc2midi_abccopylower.mid", text("(c) Copyright John Smith 2003"),
-       line(texts().copyrightSignMissing, 80, copyright), false},
+       line(Code::copyrightSignMissing, 80, copyright), false},
   };
   for (const RealFile& file : files) {
     SCOPED_TRACE(file.name);

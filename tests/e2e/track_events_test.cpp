@@ -39,29 +39,29 @@ std::string twoDigitHex(unsigned value) {
 TEST(TrackEvents, EndOfTrackMissing) {
   expectCases({
       {"length 0", trackDeclaring(0, {}),
-       line(texts().endOfTrackMissing, 18, texts().metaEvents.endOfTrack), false},
+       line(Code::endOfTrackMissing, 18, texts().metaEvents.endOfTrack), false},
       {"length 4, only a Note On", trackDeclaring(4, hex("00 90 3C 40")),
-       line(texts().endOfTrackMissing, 24, texts().metaEvents.endOfTrack), false},
+       line(Code::endOfTrackMissing, 24, texts().metaEvents.endOfTrack), false},
       {"Note On overruns the track by one byte", trackDeclaring(3, hex("00 90 3C 40 00 FF 2F 00")),
-       line(texts().endOfTrackMissing, 24, texts().metaEvents.endOfTrack), false},
+       line(Code::endOfTrackMissing, 24, texts().metaEvents.endOfTrack), false},
       {"after a Program Change", trackDeclaring(3, hex("00 C0 05")),
-       line(texts().endOfTrackMissing, 24, texts().metaEvents.endOfTrack), false},
+       line(Code::endOfTrackMissing, 24, texts().metaEvents.endOfTrack), false},
       {"after a message under running status", trackDeclaring(7, hex("00 90 3C 40 00 3C 00")),
-       line(texts().endOfTrackMissing, 27, texts().metaEvents.endOfTrack), false},
+       line(Code::endOfTrackMissing, 27, texts().metaEvents.endOfTrack), false},
       {"after a SysEx", trackDeclaring(4, hex("00 F0 01 F7")),
-       line(texts().endOfTrackMissing, 25, texts().metaEvents.endOfTrack), false},
+       line(Code::endOfTrackMissing, 25, texts().metaEvents.endOfTrack), false},
       {"SysEx overruns the track", trackDeclaring(4, hex("00 F0 03 01 02 F7 00 FF 2F 00")),
-       line(texts().endOfTrackMissing, 25, texts().metaEvents.endOfTrack), false},
+       line(Code::endOfTrackMissing, 25, texts().metaEvents.endOfTrack), false},
       // The empty read of the data finds nothing left, so the length byte stays.
       {"after an empty F7 SysEx that ends the file", trackDeclaring(3, hex("00 F7 00")),
-       line(texts().endOfTrackMissing, 24, texts().metaEvents.endOfTrack), false},
+       line(Code::endOfTrackMissing, 24, texts().metaEvents.endOfTrack), false},
       {"after an empty F7 SysEx with more after it", trackDeclaring(3, hex("00 F7 00 00 FF 2F 00")),
-       line(texts().endOfTrackMissing, 25, texts().metaEvents.endOfTrack), false},
+       line(Code::endOfTrackMissing, 25, texts().metaEvents.endOfTrack), false},
       {"after a meta event", trackDeclaring(5, hex("00 FF 01 01 41")),
-       line(texts().endOfTrackMissing, 26, texts().metaEvents.endOfTrack), false},
+       line(Code::endOfTrackMissing, 26, texts().metaEvents.endOfTrack), false},
       {"second track empty",
        concat({header(1, 2), track(endOfTrack()), chunkDeclaring("MTrk", 0, {})}),
-       line(texts().endOfTrackMissing, 30, texts().metaEvents.endOfTrack), false},
+       line(Code::endOfTrackMissing, 30, texts().metaEvents.endOfTrack), false},
   });
 }
 
@@ -72,40 +72,40 @@ TEST(TrackEvents, DeltaTime) {
       {"two-byte delta before a channel message", oneTrack(hex("81 00 C0 05 00 FF 2F 00")), "",
        true},
       {"five bytes 81 82 83 84 05", oneTrack(hex("81 82 83 84 05 00 FF 2F 00")),
-       line(texts().deltaTimeInvalid, 26), false},
+       line(Code::deltaTimeInvalid, 26), false},
       {"five bytes FF FF FF FF 7F", oneTrack(hex("FF FF FF FF 7F FF 2F 00")),
-       line(texts().deltaTimeInvalid, 26), false},
+       line(Code::deltaTimeInvalid, 26), false},
       {"five bytes in the second event", oneTrack(hex("00 90 3C 40 80 80 80 80 00 FF 2F 00")),
-       line(texts().deltaTimeInvalid, 30), false},
+       line(Code::deltaTimeInvalid, 30), false},
       // The data ends inside the quantity: its last byte in the file.
-      {"file ends after 81", fileEndingIn(hex("81")), line(texts().deltaTimeInvalid, 22), false},
+      {"file ends after 81", fileEndingIn(hex("81")), line(Code::deltaTimeInvalid, 22), false},
       {"file ends after 81 82 83", fileEndingIn(hex("81 82 83")),
-       line(texts().deltaTimeInvalid, 24), false},
+       line(Code::deltaTimeInvalid, 24), false},
       {"file ends after 81 82 83 84", fileEndingIn(hex("81 82 83 84")),
-       line(texts().deltaTimeInvalid, 25), false},
+       line(Code::deltaTimeInvalid, 25), false},
       {"file ends inside the second delta time", fileEndingIn(hex("00 90 3C 40 81 82")),
-       line(texts().deltaTimeInvalid, 27), false},
+       line(Code::deltaTimeInvalid, 27), false},
       // Not one byte of it: the latest read or skip before it.
       {"file ends where the first delta time should be", fileEndingIn({}),
-       line(texts().deltaTimeInvalid, 18), false},
+       line(Code::deltaTimeInvalid, 18), false},
       {"file ends after a Note On", fileEndingIn(hex("00 90 3C 40")),
-       line(texts().deltaTimeInvalid, 24), false},
+       line(Code::deltaTimeInvalid, 24), false},
       {"file ends after a Program Change", fileEndingIn(hex("00 C0 05")),
-       line(texts().deltaTimeInvalid, 24), false},
+       line(Code::deltaTimeInvalid, 24), false},
       {"file ends after a SysEx", fileEndingIn(hex("00 F0 01 F7")),
-       line(texts().deltaTimeInvalid, 25), false},
+       line(Code::deltaTimeInvalid, 25), false},
       {"file ends after a meta event", fileEndingIn(hex("00 FF 01 01 41")),
-       line(texts().deltaTimeInvalid, 26), false},
+       line(Code::deltaTimeInvalid, 26), false},
   });
 }
 
 TEST(TrackEvents, DeltaTimeWithoutEvent) {
   expectCases({
-      {"file ends after 00", fileEndingIn(hex("00")), line(texts().eventMissing, 22), false},
-      {"file ends after FF 7F", fileEndingIn(hex("FF 7F")), line(texts().eventMissing, 23), false},
+      {"file ends after 00", fileEndingIn(hex("00")), line(Code::eventMissing, 22), false},
+      {"file ends after FF 7F", fileEndingIn(hex("FF 7F")), line(Code::eventMissing, 23), false},
       {"file ends after the second delta time", fileEndingIn(hex("00 90 3C 40 83 60")),
-       line(texts().eventMissing, 27), false},
-      {"under running status", fileEndingIn(hex("00 90 3C 40 00")), line(texts().eventMissing, 26),
+       line(Code::eventMissing, 27), false},
+      {"under running status", fileEndingIn(hex("00 90 3C 40 00")), line(Code::eventMissing, 26),
        false},
   });
 }
@@ -121,31 +121,31 @@ TEST(TrackEvents, RunningStatus) {
       {"replaced by a two-byte status", oneTrack(hex("00 C0 05 00 B0 07 64 00 0A 40 00 FF 2F 00")),
        "", true},
       {"none at the start of the track", oneTrack(hex("00 3C 40 00 FF 2F 00")),
-       line(texts().statusOmitted, 22), false},
+       line(Code::statusOmitted, 22), false},
       {"none at the start, after a long delta time", oneTrack(hex("81 00 3C 40 00 FF 2F 00")),
-       line(texts().statusOmitted, 23), false},
+       line(Code::statusOmitted, 23), false},
       {"cancelled by F0", oneTrack(hex("00 F0 01 F7 00 3C 40 00 FF 2F 00")),
-       line(texts().statusOmitted, 26), false},
+       line(Code::statusOmitted, 26), false},
       {"Note On, then cancelled by F0",
        oneTrack(hex("00 90 3C 40 00 F0 01 F7 00 3C 40 00 FF 2F 00")),
-       line(texts().statusOmitted, 30), false},
+       line(Code::statusOmitted, 30), false},
       {"Note On, then cancelled by F7",
        oneTrack(hex("00 90 3C 40 00 F7 01 05 00 3C 40 00 FF 2F 00")),
-       line(texts().statusOmitted, 30), false},
+       line(Code::statusOmitted, 30), false},
       {"Note On, then cancelled by an empty F7",
-       oneTrack(hex("00 90 3C 40 00 F7 00 00 3C 40 00 FF 2F 00")), line(texts().statusOmitted, 29),
+       oneTrack(hex("00 90 3C 40 00 F7 00 00 3C 40 00 FF 2F 00")), line(Code::statusOmitted, 29),
        false},
       {"Note On, then cancelled by a meta event",
        oneTrack(hex("00 90 3C 40 00 FF 01 01 41 00 3C 40 00 FF 2F 00")),
-       line(texts().statusOmitted, 31), false},
+       line(Code::statusOmitted, 31), false},
       {"Note On, then cancelled by an unknown meta event",
        oneTrack(hex("00 90 3C 40 00 FF 21 01 00 00 3C 40 00 FF 2F 00")),
-       line(texts().unknownMetaType, 29) + line(texts().statusOmitted, 31), false},
+       line(Code::unknownMetaType, 29) + line(Code::statusOmitted, 31), false},
       // The second track chunk's first delta time stands at 38.
       {"not carried into the next track",
        concat({header(1, 2), track(hex("00 90 3C 40 00 FF 2F 00")),
                track(hex("00 3C 40 00 FF 2F 00"))}),
-       line(texts().statusOmitted, 38), false},
+       line(Code::statusOmitted, 38), false},
   });
 }
 
@@ -183,15 +183,15 @@ TEST(TrackEvents, ChannelMessageLengths) {
          "", true});
     cases.push_back(
         {name + "and the file ends after the status", fileEndingIn(concat({hex("00"), status})),
-         line(kind.dataBytes == 1 ? texts().oneDataByte : texts().twoDataBytes, 23, kind.name),
+         line(kind.dataBytes == 1 ? Code::oneDataByte : Code::twoDataBytes, 23, kind.name),
          false});
     if (kind.dataBytes == 2) {
       cases.push_back({name + "and the file ends after one data byte",
                        fileEndingIn(concat({hex("00"), status, hex("3C")})),
-                       line(texts().twoDataBytes, 24, kind.name), false});
+                       line(Code::twoDataBytes, 24, kind.name), false});
       cases.push_back({name + "under running status, the file ends after one data byte",
                        fileEndingIn(concat({hex("00"), status, data, hex("00 3C")})),
-                       line(texts().twoDataBytes, 27, kind.name), false});
+                       line(Code::twoDataBytes, 27, kind.name), false});
     }
   }
   cases.push_back(
@@ -213,45 +213,45 @@ TEST(TrackEvents, SysExMessages) {
       {"F7 with data not ending in F7", oneTrack(hex("00 F7 02 01 02 00 FF 2F 00")), "", true},
       {"F7 01 F0", oneTrack(hex("00 F7 01 F0 00 FF 2F 00")), "", true},
       {"F0 then F7 continuation", oneTrack(hex("00 F0 02 43 12 00 F7 02 34 F7 00 FF 2F 00")),
-       line(texts().sysExUnterminated, 25), false},
+       line(Code::sysExUnterminated, 25), false},
       {"F0 02 43 12", oneTrack(hex("00 F0 02 43 12 00 FF 2F 00")),
-       line(texts().sysExUnterminated, 25), false},
+       line(Code::sysExUnterminated, 25), false},
       {"F0 with F7 not last", oneTrack(hex("00 F0 03 F7 01 02 00 FF 2F 00")),
-       line(texts().sysExUnterminated, 25), false},
+       line(Code::sysExUnterminated, 25), false},
       {"F0 of 300 bytes not ending in F7",
        oneTrack(
            concat({hex("00 F0"), varLen(300), repeat(hex("F7"), 299), hex("00"), endOfTrack()})),
-       line(texts().sysExUnterminated, 26), false},
+       line(Code::sysExUnterminated, 26), false},
       // Empty: the offset where its empty read of the data began.
       {"F0 00 with more after it", oneTrack(hex("00 F0 00 00 FF 2F 00")),
-       line(texts().sysExUnterminated, 25), false},
-      {"F0 00 ends the file", fileEndingIn(hex("00 F0 00")), line(texts().sysExUnterminated, 24),
+       line(Code::sysExUnterminated, 25), false},
+      {"F0 00 ends the file", fileEndingIn(hex("00 F0 00")), line(Code::sysExUnterminated, 24),
        false},
   });
 }
 
 TEST(TrackEvents, SysExCutShort) {
   expectCases({
-      {"F0, no length", fileEndingIn(hex("00 F0")), line(texts().sysExLengthUnreadable, 23), false},
-      {"F7, no length", fileEndingIn(hex("00 F7")), line(texts().sysExLengthUnreadable, 23), false},
+      {"F0, no length", fileEndingIn(hex("00 F0")), line(Code::sysExLengthUnreadable, 23), false},
+      {"F7, no length", fileEndingIn(hex("00 F7")), line(Code::sysExLengthUnreadable, 23), false},
       {"F0, length cut after 81", fileEndingIn(hex("00 F0 81")),
-       line(texts().sysExLengthUnreadable, 24), false},
+       line(Code::sysExLengthUnreadable, 24), false},
       {"F7, length cut after 81 82", fileEndingIn(hex("00 F7 81 82")),
-       line(texts().sysExLengthUnreadable, 25), false},
+       line(Code::sysExLengthUnreadable, 25), false},
       {"F0, five-byte length", oneTrack(hex("00 F0 81 82 83 84 05 F7 00 FF 2F 00")),
-       line(texts().sysExLengthUnreadable, 28), false},
+       line(Code::sysExLengthUnreadable, 28), false},
       {"F7, five-byte length", oneTrack(hex("00 F7 FF FF FF FF 7F 00 FF 2F 00")),
-       line(texts().sysExLengthUnreadable, 28), false},
-      {"F0 05 01 02", fileEndingIn(hex("00 F0 05 01 02")), line(texts().sysExLengthWrong, 25, 5),
+       line(Code::sysExLengthUnreadable, 28), false},
+      {"F0 05 01 02", fileEndingIn(hex("00 F0 05 01 02")), line(Code::sysExLengthWrong, 25, 5),
        false},
-      {"F7 03 01", fileEndingIn(hex("00 F7 03 01")), line(texts().sysExLengthWrong, 25, 3), false},
+      {"F7 03 01", fileEndingIn(hex("00 F7 03 01")), line(Code::sysExLengthWrong, 25, 3), false},
       {"F0 05 and nothing after it", fileEndingIn(hex("00 F0 05")),
-       line(texts().sysExLengthWrong, 24, 5), false},
+       line(Code::sysExLengthWrong, 24, 5), false},
       {"F0 of 300 with 10 bytes",
        fileEndingIn(concat({hex("00 F0"), varLen(300), repeat(hex("01"), 10)})),
-       line(texts().sysExLengthWrong, 26, 300), false},
+       line(Code::sysExLengthWrong, 26, 300), false},
       {"F0 of 300 and nothing after it", fileEndingIn(concat({hex("00 F0"), varLen(300)})),
-       line(texts().sysExLengthWrong, 25, 300), false},
+       line(Code::sysExLengthWrong, 25, 300), false},
   });
 }
 
@@ -260,15 +260,15 @@ TEST(TrackEvents, SysExDeclaringTheLargestLength) {
   const Bytes rest = concat({repeat(hex("01"), 300), hex("F7"), endOfTrack()});
   expectCases({
       {"F0 FF FF FF 7F", fileEndingIn(concat({hex("00 F0 FF FF FF 7F"), rest})),
-       line(texts().sysExLengthWrong, 28, 268435455), false},
+       line(Code::sysExLengthWrong, 28, 268435455), false},
       {"F7 FF FF FF 7F", fileEndingIn(concat({hex("00 F7 FF FF FF 7F"), rest})),
-       line(texts().sysExLengthWrong, 28, 268435455), false},
+       line(Code::sysExLengthWrong, 28, 268435455), false},
       {"F0 FF FF FF 7F and nothing after it", fileEndingIn(hex("00 F0 FF FF FF 7F")),
-       line(texts().sysExLengthWrong, 27, 268435455), false},
+       line(Code::sysExLengthWrong, 27, 268435455), false},
       {"F0 FF FF FF 7F in the second track",
        concat({header(1, 2), track(endOfTrack()),
                chunkDeclaring("MTrk", 0x1000, concat({hex("00 F0 FF FF FF 7F"), rest}))}),
-       line(texts().sysExLengthWrong, 40, 268435455), false},
+       line(Code::sysExLengthWrong, 40, 268435455), false},
   });
 }
 
@@ -279,15 +279,15 @@ TEST(TrackEvents, StatusBytesNotAllowedInATrack) {
     const Bytes event{0x00, static_cast<std::uint8_t>(status), 0x00, 0x00};
     cases.push_back({twoDigitHex(status) + " as the first event",
                      oneTrack(concat({event, endOfTrack()})),
-                     line(texts().invalidEvent, 23, status), false});
+                     line(Code::invalidEvent, 23, status), false});
   }
   cases.push_back({"F8 where running status could stand",
                    oneTrack(hex("00 90 3C 40 00 F8 00 FF 2F 00")),
-                   line(texts().invalidEvent, 27, 0xF8), false});
+                   line(Code::invalidEvent, 27, 0xF8), false});
   cases.push_back({"F4 after a long delta time", oneTrack(hex("81 00 F4 00 FF 2F 00")),
-                   line(texts().invalidEvent, 24, 0xF4), false});
+                   line(Code::invalidEvent, 24, 0xF4), false});
   cases.push_back({"FE as the last byte of the file", fileEndingIn(hex("00 FE")),
-                   line(texts().invalidEvent, 23, 0xFE), false});
+                   line(Code::invalidEvent, 23, 0xFE), false});
   expectCases(cases);
 }
 
@@ -299,17 +299,17 @@ TEST(TrackEvents, StateSeenByMetaEvents) {
   const Bytes sequenceNumber = hex("FF 00 02 00 01");
   expectCases({
       {"Sequence Number after F0", oneTrack(hex("00 F0 01 F7 00 FF 00 02 00 01 00 FF 2F 00")),
-       line(texts().notAtTrackStart, 30, texts().metaEvents.sequenceNumber), false},
+       line(Code::notAtTrackStart, 30, texts().metaEvents.sequenceNumber), false},
       {"Sequence Number after an empty F7", oneTrack(hex("00 F7 00 00 FF 00 02 00 01 00 FF 2F 00")),
-       line(texts().notAtTrackStart, 29, texts().metaEvents.sequenceNumber), false},
+       line(Code::notAtTrackStart, 29, texts().metaEvents.sequenceNumber), false},
       {"Sequence Number after a Program Change",
        oneTrack(hex("00 C0 05 00 FF 00 02 00 01 00 FF 2F 00")),
-       line(texts().notAtTrackStart, 29, texts().metaEvents.sequenceNumber), false},
+       line(Code::notAtTrackStart, 29, texts().metaEvents.sequenceNumber), false},
       {"Sequence Number after meta events only",
        oneTrack(hex("00 FF 01 01 41 00 FF 03 00 00 FF 00 02 00 01 00 FF 2F 00")), "", true},
       {"Sequence Number at 2^32 ticks",
        oneTrack(concat({longTimes, hex("10"), sequenceNumber, endOfTrack()})),
-       line(texts().notAtTrackStart, 138, texts().metaEvents.sequenceNumber), false},
+       line(Code::notAtTrackStart, 138, texts().metaEvents.sequenceNumber), false},
       {"Sequence Number first in a track after a track of messages",
        concat({header(1, 2), track(hex("00 F0 01 F7 00 90 3C 40 00 FF 2F 00")),
                track(concat({hex("00"), sequenceNumber, endOfTrack()}))}),

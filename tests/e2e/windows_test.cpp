@@ -116,15 +116,15 @@ TEST_F(Windows, TextStreamsEndEveryLineInCrLf) {
       "warned.mid", concat({header(0, 1), chunk("XFIH", hex("0A")), track(endOfTrack())}));
   const std::string empty = dir.write("empty.mid", Bytes{});
   const RunResult run = runQuelder({warned, empty});
-  EXPECT_EQ(run.err, line(texts().unknownChunk, 18) + line(texts().headerMalformed, 0));
+  EXPECT_EQ(run.err, line(Code::unknownChunk, 18) + line(Code::headerMalformed, 0));
   expectOnlyCrLf(run.out);
   expectOnlyCrLf(run.err);
   // Sent to one place, each line arrives whole and in the order produced.
   const std::string merged = runQuelderMerged({warned, empty});
   expectOnlyCrLf(merged);
-  EXPECT_EQ(merged, progressLine(warned) + line(texts().unknownChunk, 18) +
+  EXPECT_EQ(merged, progressLine(warned) + line(Code::unknownChunk, 18) +
                         verdictLine(warned, true) + progressLine(empty) +
-                        line(texts().headerMalformed, 0) + verdictLine(empty, false));
+                        line(Code::headerMalformed, 0) + verdictLine(empty, false));
 }
 
 // The holder's own share mode does not matter: quelder asks for no sharing,
@@ -143,7 +143,7 @@ TEST_F(Windows, AFileThatAnotherProgramHoldsOpenCannotBeChecked) {
       ASSERT_TRUE(holder.held());
       const RunResult run = runQuelder({held, free});
       EXPECT_EQ(run.exitStatus, 0);
-      EXPECT_EQ(run.err, line(texts().openFailed, held.c_str()));
+      EXPECT_EQ(run.err, line(Code::openFailed, held.c_str()));
       EXPECT_EQ(run.out, progressLine(held) + verdictLine(held, false) + progressLine(free) +
                              verdictLine(free, true));
     }
@@ -178,7 +178,7 @@ TEST_F(Windows, EveryWayOutLetsGoOfTheFile) {
     const RunResult twice = runQuelder({file, file});
     EXPECT_EQ(twice.out, once.out + once.out);
     EXPECT_EQ(twice.err, once.err + once.err);
-    EXPECT_EQ(twice.err.find(line(texts().openFailed, file.c_str())), std::string::npos);
+    EXPECT_EQ(twice.err.find(line(Code::openFailed, file.c_str())), std::string::npos);
   }
 }
 
@@ -192,7 +192,7 @@ TEST_F(Windows, FilesOf4GiBOrMoreDrawTheSizeMessage) {
     const std::string file = dir.write("big.mid", conforming);
     std::filesystem::resize_file(file, size);
     const RunResult run = runQuelder({file});
-    EXPECT_EQ(run.err, line(texts().sizeFailed, file.c_str()));
+    EXPECT_EQ(run.err, line(Code::sizeFailed, file.c_str()));
     EXPECT_EQ(run.out, progressLine(file) + verdictLine(file, false));
   }
 }
@@ -205,7 +205,7 @@ TEST_F(Windows, DeviceNamesCannotBeChecked) {
        {std::string("NUL"), std::string("nul.mid"), dir.path() + "/NUL"}) {
     SCOPED_TRACE(name);
     const RunResult run = runQuelder({name});
-    EXPECT_EQ(run.err, line(texts().openFailed, name.c_str()));
+    EXPECT_EQ(run.err, line(Code::openFailed, name.c_str()));
     EXPECT_EQ(run.out, progressLine(name) + verdictLine(name, false));
   }
 }

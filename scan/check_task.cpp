@@ -85,12 +85,15 @@ Record recordOfResult(const quelder_result* result) {
   for (std::size_t i = 0; i < quelder_result_diagnostic_count(result); ++i) {
     record.diagnostics.push_back(diagnosticOf(*quelder_result_diagnostic(result, i)));
   }
+  // The findings hold the diagnostics in their order, with the rest among
+  // or after them: one pass tells them apart, however many warnings a file has.
+  std::size_t matched = 0;
   for (std::size_t i = 0; i < quelder_result_finding_count(result); ++i) {
     Diagnostic finding = diagnosticOf(*quelder_result_finding(result, i));
-    finding.beyondReference = true;
-    for (const Diagnostic& diagnostic : record.diagnostics) {
-      if (sameDiagnostic(diagnostic, finding)) finding.beyondReference = false;
-    }
+    const bool reference =
+        matched < record.diagnostics.size() && sameDiagnostic(record.diagnostics[matched], finding);
+    if (reference) ++matched;
+    finding.beyondReference = !reference;
     record.findings.push_back(std::move(finding));
   }
   return record;

@@ -3,6 +3,7 @@
 // archives and path lists with the library, in parallel, and reports each
 // file in input order as text, JSON Lines, CSV or SARIF, with an exit status
 // for scripts and CI.
+#include <clocale>
 #include <cstdio>
 #include <string>
 
@@ -12,6 +13,10 @@
 #include "scan/scan_command.h"
 
 int main(int argc, char** argv) {
+  // libarchive gives member names in the locale's encoding: UTF-8, whatever
+  // the environment, so that a zip's UTF-8 names come through and a tar's
+  // raw bytes stay as they are.
+  std::setlocale(LC_CTYPE, "C.UTF-8");
   ScanOptions options;
   std::string error;
   switch (parseOptions(argc, argv, &options, &error)) {

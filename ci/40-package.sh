@@ -66,7 +66,8 @@ for path in ./usr/bin/quelder ./usr/share/man/man1/quelder.1.gz ./usr/share/man/
   ./usr/share/doc/quelder/copyright ./usr/share/doc/quelder/changelog.Debian.gz \
   ./usr/bin/quelder-utf8 ./usr/bin/quelder-en \
   ./usr/share/man/man1/quelder-utf8.1.gz ./usr/share/man/man1/quelder-en.1.gz \
-  ./usr/share/man/ja/man1/quelder-utf8.1.gz ./usr/share/man/ja/man1/quelder-en.1.gz; do
+  ./usr/share/man/ja/man1/quelder-utf8.1.gz ./usr/share/man/ja/man1/quelder-en.1.gz \
+  ./usr/bin/quelder-scan ./usr/share/man/man1/quelder-scan.1.gz ./usr/share/man/ja/man1/quelder-scan.1.gz; do
   grep -qx -- "$path" "$tmp/contents" || fail "$path is not in the package"
 done
 # The control fields each package must have: package:version:section.
@@ -80,6 +81,7 @@ check_fields() {
 }
 check_fields "$deb" "quelder:$version:sound"
 dpkg-deb -f "$deb" Depends | grep -q 'libc6' || fail "Depends does not name libc6"
+dpkg-deb -f "$deb" Depends | grep -q 'libarchive13' || fail "Depends does not name libarchive13 (quelder-scan)"
 
 # The runtime library: the shared library and its SONAME link, nothing a
 # program is built with; shlibs and symbols name it, and a trigger runs
@@ -127,7 +129,9 @@ grep -qE '^[EW]: ' "$tmp/lintian" && fail "lintian reports errors or warnings"
 # bind now, PIE). Debian 12's own flags leave out control-flow protection and
 # its start files lack the marking, so that check is not asked for.
 dpkg-deb -x "$deb" "$tmp/unpacked"
-hardening-check --nocfprotection "$tmp/unpacked/usr/bin/quelder" || fail "the packaged binary is not hardened"
+for program in quelder quelder-scan; do
+  hardening-check --nocfprotection "$tmp/unpacked/usr/bin/$program" || fail "the packaged $program is not hardened"
+done
 dpkg-deb -x "$lib_deb" "$tmp/unpacked-lib"
 hardening-check --nocfprotection "$tmp/unpacked-lib/usr/lib/$multiarch/libquelder.so.${version%-*}" ||
   fail "the packaged library is not hardened"
@@ -210,6 +214,14 @@ Result: $missing does not conform to the SMF standard 1.0." ] || fail "quelder-e
 [ "$(/usr/bin/quelder-en | tail -n 1)" = "quelder-en [names of files to check (several allowed)]" ] ||
   fail "quelder-en: the banner does not name quelder-en"
 
+# quelder-scan: the same verdicts, one line per file, and its exit status.
+scan_status=0
+/usr/bin/quelder-scan examples >"$tmp/scan.out" 2>"$tmp/scan.err" || scan_status=$?
+[ "$scan_status" -eq 1 ] || fail "quelder-scan examples: exit status $scan_status, not 1"
+grep -qx 'examples/nonconforming.mid: does not conform: not-in-first-track at 60 (track 2, event 2, tick 96): in SMF format 1, the Tempo meta event must be placed in the first track.' \
+  "$tmp/scan.out" || fail "quelder-scan examples: standard output is '$(cat "$tmp/scan.out")'"
+[ -s "$tmp/scan.err" ] && fail "quelder-scan examples: standard error is '$(cat "$tmp/scan.err")'"
+
 # The installed pages: linted, found by man, and rendered without a message.
 en=/usr/share/man/man1/quelder.1.gz
 ja=/usr/share/man/ja/man1/quelder.1.gz
@@ -221,6 +233,13 @@ if [ -f "$en" ] && [ -f "$ja" ]; then
     [ "$(man -w $program)" = "$en" ] || fail "man -w $program gives '$(man -w $program)'"
   done
   [ "$(man -L ja -w quelder)" = "$ja" ] || fail "man -L ja -w quelder gives '$(man -L ja -w quelder)'"
+  # quelder-scan has pages of its own.
+  scan_en=/usr/share/man/man1/quelder-scan.1.gz
+  scan_ja=/usr/share/man/ja/man1/quelder-scan.1.gz
+  sh tests/man_lint_test.sh "$scan_en" "$scan_ja" || fail "installed quelder-scan pages do not lint clean"
+  [ "$(man -w quelder-scan)" = "$scan_en" ] || fail "man -w quelder-scan gives '$(man -w quelder-scan)'"
+  [ "$(man -L ja -w quelder-scan)" = "$scan_ja" ] ||
+    fail "man -L ja -w quelder-scan gives '$(man -L ja -w quelder-scan)'"
   for run in "C quelder" "C.UTF-8 quelder" "C.UTF-8 -L ja quelder"; do
     locale=${run%% *}
     # shellcheck disable=SC2086
@@ -234,7 +253,9 @@ else
   # dpkg may be told to leave manual pages out (path-exclude, as in slim
   # container images); lint the pages as packaged instead.
   echo "-- manual pages not installed (dpkg path-exclude?); linting them from the package"
-  sh tests/man_lint_test.sh "$tmp/unpacked$en" "$tmp/unpacked$ja" || fail "packaged manual pages do not lint clean"
+  sh tests/man_lint_test.sh "$tmp/unpacked$en" "$tmp/unpacked$ja" \
+    "$tmp/unpacked/usr/share/man/man1/quelder-scan.1.gz" "$tmp/unpacked/usr/share/man/ja/man1/quelder-scan.1.gz" ||
+    fail "packaged manual pages do not lint clean"
 fi
 
 # The C example against the installed library.
@@ -277,7 +298,7 @@ installed=0
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' && fail "$package is still installed"
 done
-for path in /usr/bin/quelder /usr/bin/quelder-utf8 /usr/bin/quelder-en /usr/include/quelder \
+for path in /usr/bin/quelder /usr/bin/quelder-utf8 /usr/bin/quelder-en /usr/bin/quelder-scan /usr/include/quelder \
   "/usr/lib/$multiarch/libquelder.so.1" "/usr/lib/$multiarch/pkgconfig/quelder.pc"; do
   [ -e "$path" ] && fail "$path is left behind"
 done

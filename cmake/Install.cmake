@@ -2,8 +2,8 @@
 # Installation and the Debian package.
 #
 #   cmake --install <build> --prefix <dir>    bin/quelder, bin/quelder-utf8,
-#                                              bin/quelder-en, the manual pages
-#                                              and the C library
+#                                              bin/quelder-en, bin/quelder-scan,
+#                                              the manual pages and the C library
 #                                              (cmake/InstallLibrary.cmake)
 #   cpack -G DEB  (in the build directory,     quelder_<version>_<arch>.deb,
 #   configured with CMAKE_INSTALL_PREFIX=/usr)  libquelder1_… and libquelder-dev_…
@@ -30,6 +30,13 @@ install(TARGETS ${QUELDER_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} 
 set(QUELDER_MAN_PAGES
   "${PROJECT_SOURCE_DIR}/man/quelder.1|${CMAKE_INSTALL_MANDIR}/man1|man/quelder.1"
   "${PROJECT_SOURCE_DIR}/man/ja/quelder.1|${CMAKE_INSTALL_MANDIR}/ja/man1|man/ja/quelder.1")
+# The collection program (scan/, built where libarchive is), with its own pages.
+if(TARGET quelder-scan)
+  install(TARGETS quelder-scan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT programs)
+  list(APPEND QUELDER_MAN_PAGES
+    "${PROJECT_SOURCE_DIR}/man/quelder-scan.1|${CMAKE_INSTALL_MANDIR}/man1|man/quelder-scan.1"
+    "${PROJECT_SOURCE_DIR}/man/ja/quelder-scan.1|${CMAKE_INSTALL_MANDIR}/ja/man1|man/ja/quelder-scan.1")
+endif()
 
 find_program(QUELDER_GZIP gzip)
 set(QUELDER_COMPRESSED_PAGES)
@@ -206,7 +213,12 @@ file with a one-line verdict.
 
 quelder prints Japanese as Shift_JIS (CP932) bytes, the reference output;
 quelder-utf8 prints the same Japanese texts in UTF-8, for UTF-8 terminals;
-quelder-en prints them in English. All three check alike.")
+quelder-en prints them in English. All three check alike.
+
+quelder-scan checks whole collections alike: directory trees, tar and zip
+archives (in memory) and lists of paths, on all cores, with one record per
+file as text, JSON Lines, CSV or SARIF, and an exit status for scripts and
+CI.")
 
 set(library_text "It checks a file or a buffer and hands back the verdict and every
 diagnostic as values: a stable code, the severity, the byte offset, the

@@ -3,9 +3,10 @@
 # The Python package: a wheel built with Debian's python3-build (no Python
 # registry), installed into a fresh virtual environment that sees Debian's
 # packages (pytest, dask), its tests run there from outside the tree against
-# the installed package, the Dask example on a local cluster of two worker
-# processes, and the other install way of the README (pip install
-# --no-build-isolation .) into a second environment.
+# the installed package, with the parity test over every end-to-end case
+# (C library, this package, the npm package, quelder-scan), the Dask example
+# on a local cluster of two worker processes, and the other install way of
+# the README (pip install --no-build-isolation .) into a second environment.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
@@ -23,6 +24,20 @@ echo "-- a fresh virtual environment with the wheel"
 "$python" -m venv --system-site-packages "$work/venv"
 venv_python=$work/venv/bin/python
 "$venv_python" -m pip install --quiet --no-index --no-deps "${wheels[0]}"
+
+echo "-- for the parity test: kept end-to-end runs, the C example, the npm package"
+cmake -S . -B build >/dev/null
+nice cmake --build build -j2 --target quelder_e2e_tests_en quelder-en quelder_library
+QUELDER_CASE_DUMP="$work/cases" nice build/tests/quelder_e2e_tests_en --gtest_brief=1 >/dev/null
+cc -std=c99 -O2 -Iinclude -o "$work/list_diagnostics" examples/list_diagnostics.c build/lib/libquelder.a -lstdc++
+if ! ls build-web/quelder-*.tgz >/dev/null 2>&1; then
+  bash -euo pipefail -c "$(sh tools/readme-command.sh web)" >/dev/null
+  (cd build-web && npm pack --silent ./npm >/dev/null)
+fi
+mkdir "$work/npm"
+(cd "$work/npm" && npm install --offline --no-audit --no-fund --silent "$repo"/build-web/quelder-*.tgz)
+export QUELDER_PARITY_REQUIRED=1 QUELDER_CASE_DUMP="$work/cases" \
+  QUELDER_C_DRIVER="$work/list_diagnostics" QUELDER_NPM_MODULE="$work/npm/node_modules/quelder/quelder.mjs"
 
 echo "-- pytest in it, from outside the tree"
 # importlib mode puts no directory of the tree on sys.path: quelder is the

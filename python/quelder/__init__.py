@@ -20,7 +20,7 @@ import os
 from collections.abc import Iterable, Iterator
 from concurrent.futures import ThreadPoolExecutor
 from dataclasses import asdict, dataclass
-from itertools import islice
+from itertools import islice, starmap
 from typing import Any, Union
 
 from . import _quelder
@@ -117,8 +117,9 @@ def _native(source: Any) -> Any:
 
 def _result(answer: tuple) -> Result:
     conforms, format_, diagnostics, findings = answer
-    return Result(conforms, format_, tuple(Diagnostic(*d) for d in diagnostics),
-                  tuple(Finding(*f) for f in findings))
+    # Made while other batches are checked, under the GIL: kept to a minimum.
+    return Result(conforms, format_, tuple(starmap(Diagnostic, diagnostics)),
+                  tuple(starmap(Finding, findings)))
 
 
 def check(source: Source, *, language: str = "en") -> Result:

@@ -78,7 +78,10 @@ class Result:
     format: what the file is: "smf", or another name when it is not one;
     diagnostics: the command-line program's diagnostics in its order:
     warnings, then at most one error or file error;
-    findings: every diagnostic, then what is found past the first error.
+    findings: what the command-line program does not report: what the
+    check finds past a first error graded content or recommendation, and
+    checks beyond the reference rules (severity "beyond-reference"); each
+    says whether it comes after the first error.
     """
 
     conforms: bool

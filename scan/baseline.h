@@ -12,7 +12,7 @@
 // MEMBER empty for a file that is not in an archive. A backslash, a tab and
 // every byte below 0x20 or 0x7F in a path or member are written \xHH, so
 // that any name fits on one line. Lines starting with '#' are comments. An
-// entry accepts every diagnostic of its code in that file.
+// entry accepts every diagnostic and finding of its code in that file.
 class Baseline {
  public:
   // Reads the file at path; false with *error (naming the line) when it

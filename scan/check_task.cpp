@@ -24,10 +24,6 @@ Diagnostic diagnosticOf(const quelder_diagnostic& from) {
   return to;
 }
 
-bool sameDiagnostic(const Diagnostic& a, const Diagnostic& b) {
-  return a.code == b.code && a.offset == b.offset && a.severity == b.severity;
-}
-
 // The text of a file error's row with the file's name in place of its %s.
 std::string fileErrorMessage(const char* format, std::string_view name) {
   std::string message = format;
@@ -48,7 +44,6 @@ Record fileErrorRecord(LoadFailure failure, std::string_view name) {
   Record record;
   record.format = "unknown";
   record.diagnostics.push_back(error);
-  record.findings.push_back(error);
   return record;
 }
 
@@ -85,15 +80,9 @@ Record recordOfResult(const quelder_result* result) {
   for (std::size_t i = 0; i < quelder_result_diagnostic_count(result); ++i) {
     record.diagnostics.push_back(diagnosticOf(*quelder_result_diagnostic(result, i)));
   }
-  // The findings hold the diagnostics in their order, with the rest among
-  // or after them: one pass tells them apart, however many warnings a file has.
-  std::size_t matched = 0;
   for (std::size_t i = 0; i < quelder_result_finding_count(result); ++i) {
     Diagnostic finding = diagnosticOf(*quelder_result_finding(result, i));
-    const bool reference =
-        matched < record.diagnostics.size() && sameDiagnostic(record.diagnostics[matched], finding);
-    if (reference) ++matched;
-    finding.beyondReference = !reference;
+    finding.beyondReference = true;
     record.findings.push_back(std::move(finding));
   }
   return record;

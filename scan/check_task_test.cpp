@@ -104,6 +104,54 @@ TEST(CheckTask, FailuresToLoadGetTheLibrarysFileErrors) {
   EXPECT_EQ(bomb.size, 1ull << 40);
 }
 
+// The findings are the library's additions only, each marked as beyond the
+// reference program's report; a file error is a diagnostic only.
+TEST(CheckTask, FindingsAreOnlyWhatTheDiagnosticsDoNotSay) {
+  const std::string loudNote("\0\x90\x3C\xFF\0\xFF\x2F\0", 8);
+  const std::string copyright(
+      "\0\xFF\x02\x03"
+      "abc",
+      7);
+  const struct {
+    const char* label;
+    std::string bytes;
+    std::vector<std::string> diagnostics;
+    std::vector<std::string> findings;
+    bool afterFirstError;
+  } cases[] = {
+      {"conforms", smfOfTrack(std::string("\0\xFF\x2F\0", 4)), {}, {}, false},
+      {"a loud note", smfOfTrack(loudNote), {}, {"channel-data-byte"}, false},
+      {"after a Copyright error",
+       smfOfTrack(copyright + loudNote),
+       {"copyright-text"},
+       {"channel-data-byte"},
+       true},
+  };
+  for (const auto& c : cases) {
+    quelder_result* result = quelder_check_buffer(c.bytes.data(), c.bytes.size(), nullptr);
+    const Record record = recordOfResult(result);
+    quelder_result_free(result);
+    std::vector<std::string> diagnostics;
+    for (const Diagnostic& d : record.diagnostics) {
+      diagnostics.push_back(d.code);
+      EXPECT_FALSE(d.beyondReference) << c.label;
+    }
+    std::vector<std::string> findings;
+    for (const Diagnostic& f : record.findings) {
+      findings.push_back(f.code);
+      EXPECT_TRUE(f.beyondReference) << c.label;
+      EXPECT_EQ(f.afterFirstError, c.afterFirstError) << c.label;
+    }
+    EXPECT_EQ(diagnostics, c.diagnostics) << c.label;
+    EXPECT_EQ(findings, c.findings) << c.label;
+  }
+  Task missing;
+  missing.path = "no/such/file.mid";
+  const Record error = checkTask(&missing, 1 << 20);
+  EXPECT_EQ(error.diagnostics.size(), 1u);
+  EXPECT_TRUE(error.findings.empty());
+}
+
 TEST(CheckTask, EveryFileErrorIsInTheLibrarysTable) {
   for (const LoadFailure failure : {LoadFailure::open, LoadFailure::size, LoadFailure::tooLarge,
                                     LoadFailure::memory, LoadFailure::read}) {

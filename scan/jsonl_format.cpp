@@ -41,8 +41,6 @@ void appendDiagnostic(std::string* out, const Diagnostic& diagnostic, bool findi
   if (finding) {
     appendJsonKey(out, "after_first_error");
     appendJsonBool(out, diagnostic.afterFirstError);
-    appendJsonKey(out, "beyond_reference");
-    appendJsonBool(out, diagnostic.beyondReference);
   }
   if (diagnostic.suppression != Suppression::none) {
     appendJsonKey(out, "suppressed");

@@ -10,7 +10,7 @@
 // Which diagnostics make a file fail, and so the exit status.
 struct Policy {
   bool failOnWarning = false;  // warnings count as well as errors and file errors
-  bool strict = false;         // findings beyond the reference program's count too
+  bool strict = false;         // findings count too (their warnings only with failOnWarning)
   std::unordered_set<std::string> ignoredCodes;
   const Baseline* baseline = nullptr;  // accepted findings, or none
 };

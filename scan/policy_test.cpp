@@ -39,6 +39,18 @@ const PolicyCase kCases[] = {
      false, true, nullptr, false, Suppression::none, true},
     {"beyond, a warning, --strict", diagnostic("unknown-chunk", QUELDER_SEVERITY_WARNING, true),
      false, true, nullptr, false, Suppression::none, false},
+    {"beyond, a warning, --strict --fail-on=warning",
+     diagnostic("unknown-chunk", QUELDER_SEVERITY_WARNING, true), true, true, nullptr, false,
+     Suppression::none, true},
+    {"a rule beyond the reference's",
+     diagnostic("channel-data-byte", QUELDER_SEVERITY_BEYOND_REFERENCE, true), true, false, nullptr,
+     false, Suppression::none, false},
+    {"a rule beyond the reference's, --strict",
+     diagnostic("channel-data-byte", QUELDER_SEVERITY_BEYOND_REFERENCE, true), false, true, nullptr,
+     false, Suppression::none, true},
+    {"a finding accepted by the baseline, --strict",
+     diagnostic("channel-data-byte", QUELDER_SEVERITY_BEYOND_REFERENCE, true), false, true, nullptr,
+     true, Suppression::baseline, false},
     {"ignored", diagnostic("track-length", QUELDER_SEVERITY_ERROR), true, true, "track-length",
      false, Suppression::ignored, false},
     {"another code ignored", diagnostic("track-length", QUELDER_SEVERITY_ERROR), false, false,
@@ -63,14 +75,12 @@ TEST(Policy, EachFindingIsCountedIgnoredOrAccepted) {
     record.path = "set.zip";
     record.member = "a.mid";
     record.inArchive = true;
-    if (!c.finding.beyondReference) record.diagnostics.push_back(c.finding);
-    record.findings.push_back(c.finding);
+    std::vector<Diagnostic>& list =
+        c.finding.beyondReference ? record.findings : record.diagnostics;
+    list.push_back(c.finding);
     applyPolicy(policy, &record);
-    EXPECT_EQ(record.findings[0].suppression, c.suppression) << c.label;
-    EXPECT_EQ(record.findings[0].counted, c.counted) << c.label;
-    if (!record.diagnostics.empty()) {
-      EXPECT_EQ(record.diagnostics[0].counted, c.counted) << c.label;
-    }
+    EXPECT_EQ(list[0].suppression, c.suppression) << c.label;
+    EXPECT_EQ(list[0].counted, c.counted) << c.label;
     EXPECT_EQ(record.fails, c.counted) << c.label;
   }
 }

@@ -26,8 +26,8 @@ struct Diagnostic {
   std::uint64_t tick = 0;
   std::int64_t eventOffset = -1;
   bool afterFirstError = false;
-  // A finding that the reference program does not print: past its first
-  // error, or under a rule beyond its own.
+  // A finding: the reference program does not print it (past its first
+  // error, or under a rule beyond its own), so it counts only under --strict.
   bool beyondReference = false;
   std::string message;
   Suppression suppression = Suppression::none;
@@ -46,7 +46,7 @@ struct Record {
   std::string format;
   std::uint64_t size = 0;
   std::vector<Diagnostic> diagnostics;  // exactly the reference program's
-  std::vector<Diagnostic> findings;     // every diagnostic, then the rest
+  std::vector<Diagnostic> findings;     // the library's additions, in its order
   // The file could not be opened, sized or read (not: too large); with
   // inputError, what makes the exit status 2.
   bool unreadable = false;

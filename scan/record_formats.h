@@ -13,7 +13,7 @@
 // with the verdict in colour when colour is set.
 void appendTextLine(std::string* out, const Record& record, bool colour);
 
-// One JSON object on one line, as scan/schema/quelder-scan-v1.schema.json
+// One JSON object on one line, as scan/schema/quelder-scan-v2.schema.json
 // describes it.
 void appendJsonLine(std::string* out, const Record& record);
 

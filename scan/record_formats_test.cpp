@@ -31,15 +31,32 @@ Diagnostic warning(std::int64_t offset) {
   return d;
 }
 
-Record file(const char* path, bool conforms, std::vector<Diagnostic> diagnostics) {
+// A finding past the first error or under a rule beyond the reference's,
+// counted as --strict counts it.
+Diagnostic finding(const char* code, quelder_severity severity, std::int64_t offset,
+                   bool afterFirstError, bool counted) {
+  Diagnostic d = error(offset, 1, 2);
+  d.code = code;
+  d.severity = severity;
+  d.afterFirstError = afterFirstError;
+  d.beyondReference = true;
+  d.counted = counted;
+  d.message = "a data byte of Note On is 80 hex or more.";
+  return d;
+}
+
+Record file(const char* path, bool conforms, std::vector<Diagnostic> diagnostics,
+            std::vector<Diagnostic> findings = {}) {
   Record r;
   r.path = path;
   r.conforms = conforms;
   r.format = "smf";
   r.size = 120;
-  r.diagnostics = diagnostics;
-  r.findings = diagnostics;
-  for (const Diagnostic& d : diagnostics) r.fails = r.fails || d.counted;
+  r.diagnostics = std::move(diagnostics);
+  r.findings = std::move(findings);
+  for (const auto* list : {&r.diagnostics, &r.findings}) {
+    for (const Diagnostic& d : *list) r.fails = r.fails || d.counted;
+  }
   return r;
 }
 
@@ -85,16 +102,35 @@ const LineCase kLines[] = {
     {"warning outside a track", file("w.mid", true, {warning(22)}),
      "w.mid: conforms, with warnings: unknown-chunk at 22: unknown chunk type.\n",
      "w.mid,,\"conforms, with warnings\",false,true,smf,120,unknown-chunk,warning,,22,,,,"
-     "unknown chunk type.,1\n"},
+     "unknown chunk type.,0\n"},
     {"error in a track after a warning", file("e.mid", false, {warning(22), error(60, 2, 3)}),
      "e.mid: does not conform: track-length at 60 (track 2, event 3, tick 960): the track "
      "chunk is longer than its data. [+1 more]\n",
      "e.mid,,does not conform,true,false,smf,120,track-length,error,structure,60,2,3,960,"
+     "the track chunk is longer than its data.,0\n"},
+    {"a finding that does not count is not shown",
+     file("f.mid", true, {},
+          {finding("channel-data-byte", QUELDER_SEVERITY_BEYOND_REFERENCE, 25, false, false)}),
+     "f.mid: conforms [+1 more]\n", "f.mid,,conforms,false,true,smf,120,,,,,,,,,1\n"},
+    {"a finding that counts (--strict) is",
+     file("s.mid", true, {},
+          {finding("channel-data-byte", QUELDER_SEVERITY_BEYOND_REFERENCE, 25, false, true)}),
+     "s.mid: conforms: channel-data-byte at 25 (track 1, event 2, tick 960): a data byte of "
+     "Note On is 80 hex or more.\n",
+     "s.mid,,conforms,true,true,smf,120,channel-data-byte,beyond-reference,structure,25,1,2,960,"
+     "a data byte of Note On is 80 hex or more.,1\n"},
+    {"the first error before a counted finding after it",
+     file("r.mid", false, {error(20, 1, 1)},
+          {finding("channel-data-byte", QUELDER_SEVERITY_BEYOND_REFERENCE, 32, true, true),
+           finding("unknown-meta-type", QUELDER_SEVERITY_WARNING, 40, true, false)}),
+     "r.mid: does not conform: track-length at 20 (track 1, event 1, tick 960): the track "
+     "chunk is longer than its data. [+2 more]\n",
+     "r.mid,,does not conform,true,false,smf,120,track-length,error,structure,20,1,1,960,"
      "the track chunk is longer than its data.,2\n"},
     {"unreadable", unreadable("locked.mid"),
      "locked.mid: cannot be read: open-failed: could not open locked.mid. (Permission denied)\n",
      "locked.mid,,cannot be read,true,false,unknown,0,open-failed,file-error,,,,,,"
-     "could not open locked.mid. (Permission denied),1\n"},
+     "could not open locked.mid. (Permission denied),0\n"},
     {"input error", inputError("dir", "Permission denied"),
      "dir: cannot be read: Permission denied\n",
      "dir,,cannot be read,false,,,,,,,,,,,Permission denied,\n"},
@@ -160,13 +196,15 @@ TEST(TextLine, TheFirstCountedDiagnosticIsShownAndAcceptedOnesAreMarked) {
 TEST(JsonLine, FileRecordsWithEveryField) {
   Diagnostic ignored = warning(22);
   ignored.suppression = Suppression::ignored;
-  Record record = member("set.zip", "a.mid", file("", false, {ignored, error(60, 2, 3)}));
-  record.findings[1].afterFirstError = false;
-  Diagnostic beyond = error(80, 2, 5);
-  beyond.afterFirstError = true;
-  beyond.beyondReference = true;
-  beyond.counted = false;
-  record.findings.push_back(beyond);
+  Diagnostic later = error(80, 2, 5);
+  later.afterFirstError = true;
+  later.beyondReference = true;
+  later.counted = false;
+  Record record = member(
+      "set.zip", "a.mid",
+      file("", false, {ignored, error(60, 2, 3)},
+           {later,
+            finding("channel-data-byte", QUELDER_SEVERITY_BEYOND_REFERENCE, 90, true, false)}));
   std::string out;
   appendJsonLine(&out, record);
   EXPECT_EQ(out,
@@ -178,18 +216,14 @@ TEST(JsonLine, FileRecordsWithEveryField) {
             "{\"code\":\"track-length\",\"severity\":\"error\",\"grade\":\"structure\","
             "\"offset\":60,\"track\":2,\"event\":3,\"tick\":960,\"event_offset\":59,\"message\":"
             "\"the track chunk is longer than its data.\",\"counted\":true}],\"findings\":["
-            "{\"code\":\"unknown-chunk\",\"severity\":\"warning\",\"grade\":null,\"offset\":22,"
-            "\"track\":0,\"event\":0,\"tick\":0,\"event_offset\":-1,\"message\":\"unknown chunk "
-            "type.\",\"after_first_error\":false,\"beyond_reference\":false,\"suppressed\":"
-            "\"ignored\",\"counted\":false},"
-            "{\"code\":\"track-length\",\"severity\":\"error\",\"grade\":\"structure\","
-            "\"offset\":60,\"track\":2,\"event\":3,\"tick\":960,\"event_offset\":59,\"message\":"
-            "\"the track chunk is longer than its data.\",\"after_first_error\":false,"
-            "\"beyond_reference\":false,\"counted\":true},"
             "{\"code\":\"track-length\",\"severity\":\"error\",\"grade\":\"structure\","
             "\"offset\":80,\"track\":2,\"event\":5,\"tick\":960,\"event_offset\":79,\"message\":"
             "\"the track chunk is longer than its data.\",\"after_first_error\":true,"
-            "\"beyond_reference\":true,\"counted\":false}]}\n");
+            "\"counted\":false},"
+            "{\"code\":\"channel-data-byte\",\"severity\":\"beyond-reference\",\"grade\":"
+            "\"structure\",\"offset\":90,\"track\":1,\"event\":2,\"tick\":960,\"event_offset\":"
+            "89,\"message\":\"a data byte of Note On is 80 hex or more.\",\"after_first_error\":"
+            "true,\"counted\":false}]}\n");
 }
 
 TEST(JsonLine, InputErrorsAndNamesThatAreNotUtf8) {
@@ -235,6 +269,44 @@ TEST(SarifLog, MembersAreNestedArtifactsEachListedOnce) {
             std::string::npos)
       << out;
   EXPECT_EQ(out.substr(out.size() - 7), "]}}}]}\n");
+}
+
+// The levels of a log's results, in order.
+std::vector<std::string> resultLevels(const std::string& log) {
+  std::vector<std::string> levels;
+  const std::string key = "\"level\":\"";
+  const std::size_t end = log.find("\"artifacts\":");
+  for (std::size_t at = log.find(key); at < end; at = log.find(key, at)) {
+    at += key.size();
+    levels.push_back(log.substr(at, log.find('"', at) - at));
+  }
+  return levels;
+}
+
+// Findings follow the diagnostics: notes, since they fail nothing, unless
+// --strict makes them count; a rule beyond the reference's is a note by default.
+TEST(SarifLog, FindingsAreNotesUnlessStrict) {
+  const Record record =
+      file("r.mid", false, {warning(10), error(20, 1, 1)},
+           {finding("channel-data-byte", QUELDER_SEVERITY_BEYOND_REFERENCE, 32, true, false),
+            finding("unknown-meta-type", QUELDER_SEVERITY_WARNING, 40, true, false)});
+  const struct {
+    bool strict;
+    std::vector<std::string> levels;
+  } cases[] = {{false, {"warning", "error", "note", "note"}},
+               {true, {"warning", "error", "error", "warning"}}};
+  for (const auto& c : cases) {
+    SarifLog log(c.strict);
+    std::string out;
+    log.appendStart(&out);
+    log.appendRecord(&out, record);
+    log.appendEnd(&out, 1, true);
+    EXPECT_EQ(resultLevels(out), c.levels) << c.strict;
+    EXPECT_NE(out.find("\"ruleId\":\"channel-data-byte\",\"ruleIndex\""), std::string::npos);
+    const std::size_t rule = out.find("{\"id\":\"channel-data-byte\"");
+    const std::string level = "\"defaultConfiguration\":{\"level\":\"note\"}";
+    EXPECT_EQ(out.substr(out.find("\"defaultConfiguration\"", rule), level.size()), level);
+  }
 }
 
 }  // namespace

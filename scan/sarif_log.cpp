@@ -12,6 +12,12 @@ const char* levelOf(quelder_severity severity) {
   return severity == QUELDER_SEVERITY_WARNING ? "warning" : "error";
 }
 
+// A rule beyond the reference program's is a note by default: it fails a
+// file only under --strict.
+const char* ruleLevelOf(quelder_severity severity) {
+  return severity == QUELDER_SEVERITY_BEYOND_REFERENCE ? "note" : levelOf(severity);
+}
+
 void appendText(std::string* out, std::string_view key, std::string_view text) {
   appendJsonKey(out, key);
   *out += "{\"text\":";
@@ -33,7 +39,7 @@ void appendRule(std::string* out, const quelder_code_info& row) {
   appendText(out, "help", row.readers);
   appendJsonKey(out, "defaultConfiguration");
   *out += "{\"level\":";
-  appendJsonString(out, levelOf(row.severity));
+  appendJsonString(out, ruleLevelOf(row.severity));
   *out += "},\"properties\":{\"severity\":";
   appendJsonString(out, quelder_severity_name(row.severity));
   *out += ",\"grade\":";
@@ -101,6 +107,8 @@ std::string SarifLog::artifactLocation(const Record& record) {
   return location + ",\"index\":" + std::to_string(index) + '}';
 }
 
+// A finding is a note unless --strict makes it count: code scanning then
+// shows it beside the file's diagnostics without calling it an error.
 void SarifLog::appendResult(std::string* out, const Record& record, const Diagnostic& finding,
                             std::string_view location) {
   if (!firstResult_) *out += ",\n";
@@ -157,10 +165,12 @@ void SarifLog::appendRecord(std::string* out, const Record& record) {
     return;
   }
   std::string location;
-  for (const Diagnostic& finding : record.findings) {
-    if (finding.suppression == Suppression::ignored) continue;
-    if (location.empty()) location = artifactLocation(record);
-    appendResult(out, record, finding, location);
+  for (const auto* list : {&record.diagnostics, &record.findings}) {
+    for (const Diagnostic& diagnostic : *list) {
+      if (diagnostic.suppression == Suppression::ignored) continue;
+      if (location.empty()) location = artifactLocation(record);
+      appendResult(out, record, diagnostic, location);
+    }
   }
 }
 

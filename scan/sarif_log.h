@@ -12,8 +12,9 @@
 // A SARIF 2.1.0 log of one run, written as the records come: the results
 // first, then what is only known at the end (the archives' members as nested
 // artifacts, the inputs that could not be read as notifications, the tool
-// with one rule per code of the library). A file is a result per finding not
-// ignored; its region is the finding's byte offset.
+// with one rule per code of the library). A file is a result per diagnostic
+// and per finding not ignored, the findings after the diagnostics; its region
+// is the byte offset.
 class SarifLog {
  public:
   explicit SarifLog(bool strict) : strict_(strict) {}

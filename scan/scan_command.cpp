@@ -75,9 +75,11 @@ std::uint64_t countFiles(const ScanOptions& options, const std::atomic<bool>& st
 
 void addToBaseline(const Record& record, Baseline* baseline) {
   if (record.inputError) return;
-  for (const Diagnostic& finding : record.findings) {
-    if (finding.suppression != Suppression::ignored) {
-      baseline->add(finding.code, record.path, record.member);
+  for (const auto* list : {&record.diagnostics, &record.findings}) {
+    for (const Diagnostic& diagnostic : *list) {
+      if (diagnostic.suppression != Suppression::ignored) {
+        baseline->add(diagnostic.code, record.path, record.member);
+      }
     }
   }
 }

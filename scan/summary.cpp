@@ -29,11 +29,13 @@ void Summary::add(const Record& record) {
     case Verdict::unreadable: ++unreadable_; break;
   }
   if (record.fails) ++failing_;
-  for (const Diagnostic& finding : record.findings) {
-    if (finding.suppression == Suppression::ignored) continue;
-    ++grades_[finding.grade];
-    CodeCount& count = codes_[finding.code];
-    ++(finding.beyondReference ? count.beyond : count.reference);
+  for (const auto* list : {&record.diagnostics, &record.findings}) {
+    for (const Diagnostic& diagnostic : *list) {
+      if (diagnostic.suppression == Suppression::ignored) continue;
+      ++grades_[diagnostic.grade];
+      CodeCount& count = codes_[diagnostic.code];
+      ++(diagnostic.beyondReference ? count.beyond : count.reference);
+    }
   }
 }
 

@@ -23,16 +23,16 @@ TEST(Summary, TotalsByVerdictGradeAndCode) {
   summary.add(conforming);
   Record warned = conforming;
   warned.diagnostics = {finding("unknown-chunk", QUELDER_SEVERITY_WARNING, QUELDER_GRADE_NONE)};
-  warned.findings = warned.diagnostics;
   summary.add(warned);
   Record failing;
   failing.fails = true;
-  failing.diagnostics = {finding("track-length", QUELDER_SEVERITY_ERROR, QUELDER_GRADE_STRUCTURE)};
-  failing.findings = failing.diagnostics;
-  failing.findings.push_back(
-      finding("key-signature-mode", QUELDER_SEVERITY_ERROR, QUELDER_GRADE_CONTENT, true));
-  failing.findings.push_back(finding("unknown-chunk", QUELDER_SEVERITY_WARNING, QUELDER_GRADE_NONE,
-                                     false, Suppression::ignored));
+  failing.diagnostics = {finding("unknown-chunk", QUELDER_SEVERITY_WARNING, QUELDER_GRADE_NONE,
+                                 false, Suppression::ignored),
+                         finding("track-length", QUELDER_SEVERITY_ERROR, QUELDER_GRADE_STRUCTURE)};
+  failing.findings = {
+      finding("key-signature-mode", QUELDER_SEVERITY_ERROR, QUELDER_GRADE_CONTENT, true),
+      finding("channel-data-byte", QUELDER_SEVERITY_BEYOND_REFERENCE, QUELDER_GRADE_STRUCTURE,
+              true)};
   summary.add(failing);
   Record unreadable;
   unreadable.unreadable = true;
@@ -56,11 +56,12 @@ TEST(Summary, TotalsByVerdictGradeAndCode) {
             "  inputs that cannot be read                1\n"
             "  fail (exit status)                        2\n"
             "Findings by grade:\n"
-            "  structure                                 1\n"
+            "  structure                                 2\n"
             "  content                                   1\n"
             "  recommendation                            0\n"
             "  (warnings, file errors)                   1\n"
             "Findings by code (reference, beyond):\n"
+            "  channel-data-byte                         0          1\n"
             "  key-signature-mode                        0          1\n"
             "  track-length                              1          0\n"
             "  unknown-chunk                             1          0\n");

@@ -50,7 +50,9 @@ const Diagnostic* shownDiagnostic(const Record& record) {
 
 std::size_t otherFindingCount(const Record& record, const Diagnostic* shown) {
   std::size_t count = 0;
-  for (const Diagnostic& finding : record.findings) count += isShown(finding) ? 1 : 0;
+  for (const auto* list : {&record.diagnostics, &record.findings}) {
+    for (const Diagnostic& diagnostic : *list) count += isShown(diagnostic) ? 1 : 0;
+  }
   return shown != nullptr && count > 0 ? count - 1 : count;
 }
 

@@ -18,7 +18,7 @@ const char* verdictText(Verdict verdict);
 // first reference diagnostic not ignored; null when there is none.
 const Diagnostic* shownDiagnostic(const Record& record);
 
-// How many findings, not ignored, there are beside the shown one.
+// How many diagnostics and findings, not ignored, there are beside the shown one.
 std::size_t otherFindingCount(const Record& record, const Diagnostic* shown);
 
 // Appends a name as the terminal shows it safely: each byte below 0x20 and

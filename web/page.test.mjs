@@ -6,7 +6,7 @@
 // offset; the page requests nothing but its own files. A dropped folder of
 // generated files fills the summary table, which sorts, filters and exports
 // records of the collection program's JSON Lines: checked against its schema
-// (QUELDER_SCAN_SCHEMA, by default scan/schema/quelder-scan-v1.schema.json)
+// (QUELDER_SCAN_SCHEMA, by default scan/schema/quelder-scan-v2.schema.json)
 // when there is one, and always field by field against the module. Also
 // writes QUELDER_WEB_DIR/../web-screenshot*.png and reports the time a 50 MB
 // file and the folder take (not asserted: the test suite times nothing).
@@ -291,7 +291,7 @@ async function exported(page, button, name) {
 
 const verdictRank = { "does-not-conform": 0, failure: 1, "conforms with-warnings": 2, conforms: 3 };
 const rankOf = ({ verdict }) => verdictRank[verdict.replace("verdict ", "")];
-const schemaPath = process.env.QUELDER_SCAN_SCHEMA ?? new URL("../scan/schema/quelder-scan-v1.schema.json", import.meta.url).pathname;
+const schemaPath = process.env.QUELDER_SCAN_SCHEMA ?? new URL("../scan/schema/quelder-scan-v2.schema.json", import.meta.url).pathname;
 
 test("a dropped folder: summary table sorted, filtered, exported; the language switched; a warning's bytes", async (t) => {
   const { folder, paths } = collection();

@@ -6,7 +6,7 @@
 // check; format, diagnostics and findings as the module gives them
 // (quelder.mjs): its findings are only what the diagnostics do not say.
 // jsonLine and csvRow write a record in quelder-scan's JSON Lines (its schema,
-// scan/schema/quelder-scan-v1.schema.json) and CSV, under its default
+// scan/schema/quelder-scan-v2.schema.json) and CSV, under its default
 // options: errors and file errors count, warnings do not, nothing is ignored.
 
 // What a one-line report says of a record, quelder-scan's words.

@@ -122,3 +122,10 @@ std::string readWhole(const std::string& path) {
 std::string exampleBytes(std::string_view name) {
   return readWhole(std::string(QUELDER_EXAMPLES_DIR) + "/" + std::string(name));
 }
+
+std::string smfOfTrack(std::string_view track) {
+  std::string bytes("MThd\0\0\0\6\0\0\0\1\0\x60MTrk\0\0\0", 21);
+  bytes += static_cast<char>(track.size());
+  bytes += track;
+  return bytes;
+}

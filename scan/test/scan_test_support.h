@@ -45,3 +45,7 @@ std::string readWhole(const std::string& path);
 
 // The shipped example files, by name (conforming.mid, nonconforming.mid, warnings.mid).
 std::string exampleBytes(std::string_view name);
+
+// A format 0 file of one track, 96 ticks per quarter note, holding track
+// (under 256 bytes).
+std::string smfOfTrack(std::string_view track);

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 """Runs quelder-scan on a collection that exercises every kind of record and
 validates what it writes: each line of --format=jsonl against
-scan/schema/quelder-scan-v1.schema.json (JSON Schema 2020-12), or the log of
+scan/schema/quelder-scan-v2.schema.json (JSON Schema 2020-12), or the log of
 --format=sarif against the published SARIF 2.1.0 schema (draft 4), with
 Debian's python3-jsonschema. Records broken on purpose must fail, so that a
 schema that accepts anything cannot pass. Exits 77 (skipped), saying why,
@@ -34,7 +34,8 @@ except ImportError:
 
 
 def make_collection(root, examples):
-    """Files that conform, do not, warn; an archive with odd member names; a
+    """Files that conform, do not, warn, have findings past the first error and
+    under a rule beyond the reference's; an archive with odd member names; a
     file that cannot be opened; an input that cannot be read at all."""
     os.makedirs(os.path.join(root, "c", "sub"))
     names = {"good.mid": "conforming.mid", "bad.mid": "nonconforming.mid",
@@ -51,6 +52,10 @@ def make_collection(root, examples):
         f.write(bad + b"\0" * 2048)
     with open(os.path.join(root, "c", "broken.tar.gz"), "wb") as f:
         f.write(b"\x1f\x8b\x08\x00 not really gzip")
+    # A Copyright text without (C), then a Note On of velocity FF.
+    track = bytes.fromhex("00ff0203616263" "00903cff" "00ff2f00")
+    with open(os.path.join(root, "c", "later.mid"), "wb") as f:
+        f.write(b"MThd\0\0\0\6\0\0\0\1\0\x60MTrk\0\0\0" + bytes([len(track)]) + track)
     os.mkfifo(os.path.join(root, "c", "pipe.mid"))
     not_utf8 = os.path.join(os.fsencode(root), b"c", b"latin\xe9.mid")
     shutil.copy(os.path.join(examples, "warnings.mid"), not_utf8)
@@ -95,6 +100,8 @@ def check_jsonl(scan, schema_path, root):
         "control bytes": any(r.get("member") == "ctl\x01\x1b.mid" for r in records),
         "accepted": any(d.get("suppressed") == "baseline" for r in records for d in r.get("diagnostics", [])),
         "ignored": any(d.get("suppressed") == "ignored" for r in records for d in r.get("diagnostics", [])),
+        "finding": any(f["severity"] == "beyond-reference" and f["after_first_error"]
+                       for r in records for f in r.get("findings", [])),
     }
     for kind, seen in kinds.items():
         if not seen:
@@ -110,6 +117,16 @@ def check_jsonl(scan, schema_path, root):
     broken = copy.deepcopy(file_record)
     del broken["findings"]
     failures += expect_rejected(validator, broken, "no findings")
+    broken = copy.deepcopy(file_record)
+    broken["diagnostics"][0]["severity"] = "beyond-reference"
+    failures += expect_rejected(validator, broken, "a diagnostic beyond the reference")
+    with_finding = next(r for r in records if r.get("findings"))
+    broken = copy.deepcopy(with_finding)
+    broken["findings"][0]["severity"] = "file-error"
+    failures += expect_rejected(validator, broken, "a file error among the findings")
+    broken = copy.deepcopy(with_finding)
+    broken["findings"][0]["beyond_reference"] = True
+    failures += expect_rejected(validator, broken, "a field of version 1")
     failures += expect_rejected(validator, {"path": "x", "error": "e", "conforms": True},
                                 "an input error with a verdict")
     print(f"{len(records)} records validated")

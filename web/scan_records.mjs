@@ -7,7 +7,8 @@
 // (quelder.mjs): its findings are only what the diagnostics do not say.
 // jsonLine and csvRow write a record in quelder-scan's JSON Lines (its schema,
 // scan/schema/quelder-scan-v2.schema.json) and CSV, under its default
-// options: errors and file errors count, warnings do not, nothing is ignored.
+// options: errors and file errors count, warnings and findings do not,
+// nothing is ignored.
 
 // What a one-line report says of a record, quelder-scan's words.
 export const verdicts = ["does not conform", "cannot be read", "conforms, with warnings", "conforms"];
@@ -18,24 +19,20 @@ export function verdictOf({ readable, conforms, diagnostics }) {
   return diagnostics.some(({ severity }) => severity === "warning") ? "conforms, with warnings" : "conforms";
 }
 
-const counts = ({ severity, beyond_reference: beyond }) => severity !== "warning" && !beyond;
+// Only a diagnostic counts: a finding counts only under --strict.
+const counts = ({ severity }) => severity !== "warning";
 
-// The schema's findings: every diagnostic, then the module's findings, which
-// the reference program does not report.
-const findingsOf = (record) => [
-  ...record.diagnostics.map((d) => ({ ...d, after_first_error: false, beyond_reference: false })),
-  ...(record.findings ?? []).map((f) => ({ ...f, beyond_reference: true })),
-];
+const findingsOf = (record) => record.findings ?? [];
 
 // The diagnostic a one-line report shows: the first that counts, else the
 // first; null when there is none.
 export function shownDiagnostic(record) {
-  return record.diagnostics.find(counts) ?? findingsOf(record).find(counts) ?? record.diagnostics[0] ?? null;
+  return record.diagnostics.find(counts) ?? record.diagnostics[0] ?? null;
 }
 
-// A diagnostic in the schema's terms: no nulls but grade's, -1 and 0 for
-// "no offset" and "outside a track".
-function diagnosticRecord(diagnostic) {
+// The fields a diagnostic and a finding share, in the schema's terms: no
+// nulls but grade's, -1 and 0 for "no offset" and "outside a track".
+function fieldsOf(diagnostic) {
   const { code, severity, grade, offset, track, event, tick, event_offset: eventOffset, message } = diagnostic;
   return {
     code,
@@ -47,21 +44,21 @@ function diagnosticRecord(diagnostic) {
     tick: tick ?? 0,
     event_offset: eventOffset ?? -1,
     message,
-    counted: counts(diagnostic),
   };
 }
 
+// In the order of quelder-scan's fields.
+const diagnosticRecord = (diagnostic) => ({ ...fieldsOf(diagnostic), counted: counts(diagnostic) });
 const findingRecord = (finding) => ({
-  ...diagnosticRecord(finding),
+  ...fieldsOf(finding),
   after_first_error: finding.after_first_error,
-  beyond_reference: finding.beyond_reference,
+  counted: false,
 });
 
-const failsOf = (record) => [...record.diagnostics, ...findingsOf(record)].some(counts);
+const failsOf = (record) => record.diagnostics.some(counts);
 
 // The record as one line of JSON, with its line feed.
 export function jsonLine(record) {
-  const findings = findingsOf(record);
   const line = {
     path: record.path,
     size: record.size,
@@ -71,7 +68,7 @@ export function jsonLine(record) {
     readable: record.readable,
     ...(record.readable ? {} : { reason: record.reason }),
     diagnostics: record.diagnostics.map(diagnosticRecord),
-    findings: findings.map(findingRecord),
+    findings: findingsOf(record).map(findingRecord),
   };
   return `${JSON.stringify(line)}\n`;
 }

@@ -16,7 +16,7 @@ bool load(const char* path) {
   std::uint32_t size = 0;
   std::uint8_t* image = nullptr;
   const bool loaded = queryFileSize(handle, &size) && (image = allocateImage(size)) != nullptr &&
-                      readWholeFile(handle, image, size);
+                      readNextBytes(handle, image, size);
   if (image != nullptr) freeImage(image);
   closeFile(handle);
   return loaded;

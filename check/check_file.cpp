@@ -33,7 +33,7 @@ bool checkFile(const char* path) {
     closeFile(handle);
     return reportMemoryFailure();
   }
-  if (!readWholeFile(handle, image, size)) {
+  if (!readNextBytes(handle, image, size)) {
     freeImage(image);
     closeFile(handle);
     return reportError(texts().readFailed, PrintableName(path).text());

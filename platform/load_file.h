@@ -4,8 +4,8 @@
 #include <cstdint>
 
 // The file services a check needs: open one file for reading, held against
-// writers, learn its size, hold it in one block and read it whole. Each step fails on
-// its own, so the caller can tell the four failures apart.
+// writers, learn its size, hold it in one block and read it into the block.
+// Each step fails on its own, so the caller can tell the four failures apart.
 
 using FileHandle = std::intptr_t;
 
@@ -28,9 +28,10 @@ bool queryFileSize(FileHandle handle, std::uint32_t* size);
 // One block of exactly size bytes (a valid block for size 0), or null.
 std::uint8_t* allocateImage(std::uint32_t size);
 
-// Reads the file from its start into block; false on an error or when fewer
-// than size bytes arrive.
-bool readWholeFile(FileHandle handle, std::uint8_t* block, std::uint32_t size);
+// Reads the next count bytes of the file, from where the previous read
+// stopped (its start, for the first), to `at`; false on an error or when
+// fewer than count bytes arrive.
+bool readNextBytes(FileHandle handle, std::uint8_t* at, std::uint32_t count);
 
 void freeImage(std::uint8_t* block);
 void closeFile(FileHandle handle);

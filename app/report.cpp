@@ -14,6 +14,9 @@ namespace {
 bool outputLost = false;
 bool diagnosticsLost = false;
 
+DiagnosticGate diagnosticGate = nullptr;
+void* diagnosticGateContext = nullptr;
+
 // Only a long file name makes a line this long. Without memory for it the
 // stream formats the line itself: the same bytes, perhaps in more than one
 // write.
@@ -78,10 +81,16 @@ void printOutput(const char* format, ...) {
 }
 
 void printDiagnostic(const char* format, ...) {
+  if (diagnosticGate != nullptr && !diagnosticGate(diagnosticGateContext)) return;
   std::va_list args;
   va_start(args, format);
   if (!writeLine(stderr, format, args)) diagnosticsLost = true;
   va_end(args);
+}
+
+void setDiagnosticGate(DiagnosticGate gate, void* context) {
+  diagnosticGate = gate;
+  diagnosticGateContext = context;
 }
 
 bool reportWriteFailures() {

@@ -36,6 +36,13 @@ class PrintableName {
 void printOutput(const char* format, ...);
 void printDiagnostic(const char* format, ...);
 
+// While a gate is set, each diagnostic first calls gate(context): it is
+// written when that answers true and dropped when it answers false. A file
+// that is still being read holds its diagnostics back this way until the
+// read has ended (check/check_file.cpp); null lifts the gate.
+using DiagnosticGate = bool (*)(void* context);
+void setDiagnosticGate(DiagnosticGate gate, void* context);
+
 // Banner, progress and verdict lines: standard output.
 template <typename... Args>
 void printOutput(const Format<Args...>& format, std::type_identity_t<Args>... args) {

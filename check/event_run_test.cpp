@@ -173,6 +173,37 @@ Outcome check(const Bytes& image, EventPath path) {
   return {conforms, testing::internal::GetCapturedStderr()};
 }
 
+// An image that arrives in pieces of `piece` bytes, as a file read while it
+// is checked; the block holds 0xEE where nothing has arrived yet.
+struct ArrivingImage {
+  const Bytes* image;
+  Bytes block;
+  std::uint32_t arrived;
+  std::uint32_t piece;
+};
+
+std::uint32_t arriveInPieces(void* source, std::uint32_t wanted) {
+  auto* arriving = static_cast<ArrivingImage*>(source);
+  while (arriving->arrived < wanted) {
+    const auto left = static_cast<std::uint32_t>(arriving->image->size()) - arriving->arrived;
+    const std::uint32_t piece = std::min(left, arriving->piece);
+    std::copy_n(arriving->image->begin() + arriving->arrived, piece,
+                arriving->block.begin() + arriving->arrived);
+    arriving->arrived += piece;
+  }
+  return arriving->arrived;
+}
+
+Outcome checkArriving(const Bytes& image, std::uint32_t piece) {
+  ArrivingImage arriving{&image, Bytes(image.size(), 0xEE), 0, piece};
+  const std::uint32_t available = arriveInPieces(&arriving, 0);
+  testing::internal::CaptureStderr();
+  const bool conforms =
+      checkArrivingImage(arriving.block.data(), static_cast<std::uint32_t>(image.size()), available,
+                         arriveInPieces, &arriving);
+  return {conforms, testing::internal::GetCapturedStderr()};
+}
+
 TEST(EventRun, FastAndGeneralPathsPrintAndAnswerTheSame) {
   ImageGenerator generator;
   int conforming = 0;
@@ -187,6 +218,20 @@ TEST(EventRun, FastAndGeneralPathsPrintAndAnswerTheSame) {
   // Both verdicts occur, so the comparison covers passing runs and failures.
   EXPECT_GT(conforming, 30);
   EXPECT_LT(conforming, 2900);
+}
+
+// Runs stop where the bytes that have arrived end, and the general steps
+// bring in more: an image arriving in pieces of 1 to 16 bytes prints and
+// answers what it does held whole.
+TEST(EventRun, ImagesArrivingInPiecesPrintAndAnswerTheSame) {
+  ImageGenerator generator;
+  for (int i = 0; i < 3000; ++i) {
+    const Bytes image = generator.image();
+    const Outcome whole = check(image, EventPath::fast);
+    const Outcome arriving = checkArriving(image, 1 + i % 16);
+    ASSERT_EQ(arriving.diagnostics, whole.diagnostics) << "image " << i;
+    ASSERT_EQ(arriving.conforms, whole.conforms) << "image " << i;
+  }
 }
 
 // The state that no diagnostic shows once a channel message has passed:

@@ -107,14 +107,16 @@ class MemoryStream {
   // True iff a byte remains at position_, bringing it in first if the image
   // is still arriving.
   bool dataLeft() const {
-    if (position_ < limit_) return true;
+    if (position_ < limit_) [[likely]]
+      return true;
     arriveFor(1);
     return position_ < size_;
   }
 
   // REQUIRES: position_ < size_. Moves past up to n bytes and records the move.
   std::uint32_t consume(std::uint32_t n) {
-    if (n > limit_ - position_) arriveFor(n);  // beyond what has arrived, or the end
+    if (n > limit_ - position_) [[unlikely]]
+      arriveFor(n);  // beyond what has arrived, or the end
     const std::uint32_t remaining = size_ - position_;
     lastCount_ = n < remaining ? n : remaining;
     lastPosition_ = position_;
@@ -124,7 +126,8 @@ class MemoryStream {
 
   // Brings in the n bytes from position_ (those of them that the image
   // holds) and kLookahead after them. Nothing to do once all has arrived.
-  void arriveFor(std::uint32_t n) const;
+  // Out of line and cold: the readers' common case keeps its registers.
+  [[gnu::cold]] void arriveFor(std::uint32_t n) const;
   // Records that the first `available` bytes of the image are in its block.
   void arrived(std::uint32_t available) const {
     if (available >= size_) {

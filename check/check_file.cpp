@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "check/check_file.h"
 
+#include <cstring>
+
 #include "check/check_context.h"
 #include "check/check_state.h"
 #include "check/check_support.h"
@@ -24,9 +26,12 @@ class SinkInUse {
   SinkInUse& operator=(const SinkInUse&) = delete;
 };
 
-bool checkAttachedImage(const std::uint8_t* image, std::uint32_t size, EventPath eventPath) {
+// The image's first `available` bytes are in its block, and arrive brings
+// the rest as the check reaches it (null: all is there).
+bool checkAttachedImage(const std::uint8_t* block, std::uint32_t size, std::uint32_t available,
+                        MemoryStream::Arrival arrive, void* source, EventPath eventPath) {
   if (!scratchBuffer.create()) return reportMemoryFailure();
-  memoryStream.attach(image, size);
+  memoryStream.attachArriving(block, size, available, arrive, source);
   FileState file;
   file.eventPath = checkContext.findings ? EventPath::general : eventPath;
   checkContext.file = &file;
@@ -52,7 +57,8 @@ bool loadAndUse(const char* path, const ImageUse& use) {
     closeFile(handle);
     return reportMemoryFailure();
   }
-  if (!readWholeFile(handle, image, size)) {
+  std::uint32_t arrived = 0;
+  if (!readPieces(handle, image, size, size, &arrived)) {
     freeImage(image);
     closeFile(handle);
     return reportFileError<Code::readFailed>(path);
@@ -63,14 +69,81 @@ bool loadAndUse(const char* path, const ImageUse& use) {
   return answer;
 }
 
-struct ImageCheck {
-  const DiagnosticSink* sink;
-  CheckMode mode;
+// A file read into its block piece by piece while it is checked, each piece
+// as the check reaches it.
+struct ArrivingFile {
+  FileHandle handle;
+  std::uint8_t* block;
+  std::uint32_t size;
+  std::uint32_t arrived;  // the first bytes of the block that hold the file
+  bool readFailed;
 };
 
-bool checkLoadedImage(void* context, const std::uint8_t* image, std::uint32_t size) {
-  const ImageCheck& check = *static_cast<ImageCheck*>(context);
-  return checkImage(image, size, *check.sink, EventPath::fast, check.mode);
+// After a failed read the rest of the block is cleared and counts as
+// arrived: the check runs on to its end on bytes whose diagnostics are never
+// handed on.
+void clearAfterFailedRead(ArrivingFile* file) {
+  file->readFailed = true;
+  std::memset(file->block + file->arrived, 0, file->size - file->arrived);
+  file->arrived = file->size;
+}
+
+// Makes at least `wanted` bytes arrive (MemoryStream::Arrival): reads whole
+// pieces.
+std::uint32_t arriveUpTo(void* source, std::uint32_t wanted) {
+  auto* file = static_cast<ArrivingFile*>(source);
+  if (!readPieces(file->handle, file->block, file->size, wanted, &file->arrived)) {
+    clearAfterFailedRead(file);
+  }
+  return file->arrived;
+}
+
+// A diagnostic is handed on only once the whole file has been read (the
+// first one reads the rest at once), and never after a failed read, whose
+// error is then the file's only diagnostic, as it would be had the file been
+// read before the check.
+struct DiagnosticsOnceRead {
+  ArrivingFile* file;
+  DiagnosticSink sink;
+};
+
+void handOnOnceRead(void* context, const Diagnostic& diagnostic) {
+  const auto& gate = *static_cast<DiagnosticsOnceRead*>(context);
+  arriveUpTo(gate.file, gate.file->size);
+  if (!gate.file->readFailed) gate.sink(diagnostic);
+}
+
+// REQUIRES: a sink in use for the file errors.
+bool loadAndCheckWhileArriving(const char* path, EventPath eventPath) {
+  FileHandle handle;
+  if (!openFile(path, &handle)) return reportFileError<Code::openFailed>(path);
+  std::uint32_t size = 0;
+  if (!queryFileSize(handle, &size)) {
+    closeFile(handle);
+    return reportFileError<Code::sizeFailed>(path);
+  }
+  std::uint8_t* image = allocateImage(size);
+  if (image == nullptr) {
+    closeFile(handle);
+    return reportMemoryFailure();
+  }
+  ArrivingFile file{handle, image, size, 0, false};
+  bool conforms = false;
+  arriveUpTo(&file, 1);  // the first piece
+  if (!file.readFailed) {
+    const DiagnosticSink sink = checkContext.sink;
+    DiagnosticsOnceRead gate{&file, sink};
+    checkContext.sink = DiagnosticSink{handOnOnceRead, &gate};
+    conforms = checkAttachedImage(image, size, file.arrived, arriveUpTo, &file, eventPath);
+    checkContext.sink = sink;
+    // A check that ended early: the rest is read all the same, so that a
+    // failing read is found.
+    arriveUpTo(&file, size);
+  }
+  freeImage(image);
+  closeFile(handle);
+  if (file.readFailed) return reportFileError<Code::readFailed>(path);
+  return conforms;
 }
 
 }  // namespace
@@ -78,7 +151,14 @@ bool checkLoadedImage(void* context, const std::uint8_t* image, std::uint32_t si
 bool checkImage(const std::uint8_t* image, std::uint32_t size, const DiagnosticSink& sink,
                 EventPath eventPath, CheckMode mode) {
   const SinkInUse inUse(sink, mode);
-  return checkAttachedImage(image, size, eventPath);
+  return checkAttachedImage(image, size, size, nullptr, nullptr, eventPath);
+}
+
+bool checkArrivingImage(const std::uint8_t* block, std::uint32_t size, std::uint32_t available,
+                        MemoryStream::Arrival arrive, void* source, const DiagnosticSink& sink,
+                        EventPath eventPath) {
+  const SinkInUse inUse(sink, CheckMode::reference);
+  return checkAttachedImage(block, size, available, arrive, source, eventPath);
 }
 
 bool useFileImage(const char* path, const DiagnosticSink& sink, const ImageUse& use) {
@@ -87,6 +167,6 @@ bool useFileImage(const char* path, const DiagnosticSink& sink, const ImageUse& 
 }
 
 bool checkFile(const char* path, const DiagnosticSink& sink, CheckMode mode) {
-  ImageCheck check{&sink, mode};
-  return useFileImage(path, sink, ImageUse{checkLoadedImage, &check});
+  const SinkInUse inUse(sink, mode);
+  return loadAndCheckWhileArriving(path, EventPath::fast);
 }

@@ -5,10 +5,13 @@
 
 #include "check/check_state.h"
 #include "check/diagnostic.h"
+#include "stream/memory_stream.h"
 
 // Loads the named file whole and checks it, handing every diagnostic to sink
 // in the order found. Returns true iff it conforms under the reference rules,
-// whatever the mode.
+// whatever the mode. The file is read into its block in pieces, each checked
+// as it arrives; the diagnostics are held back until the whole file has been
+// read, and dropped when the read fails, whose error is then the only one.
 bool checkFile(const char* path, const DiagnosticSink& sink, CheckMode mode = CheckMode::reference);
 
 // What to do with a file's image while it is held in memory: the answer is
@@ -29,3 +32,11 @@ bool useFileImage(const char* path, const DiagnosticSink& sink, const ImageUse& 
 // changes how fast the check runs, never what it finds or answers.
 bool checkImage(const std::uint8_t* image, std::uint32_t size, const DiagnosticSink& sink,
                 EventPath eventPath = EventPath::fast, CheckMode mode = CheckMode::reference);
+
+// The same for an image whose first `available` bytes are in its block and
+// whose rest arrive(source, n) brings as the check reaches it
+// (MemoryStream::attachArriving). It finds and answers what checkImage does
+// on the whole image.
+bool checkArrivingImage(const std::uint8_t* block, std::uint32_t size, std::uint32_t available,
+                        MemoryStream::Arrival arrive, void* source, const DiagnosticSink& sink,
+                        EventPath eventPath = EventPath::fast);

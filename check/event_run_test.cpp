@@ -162,6 +162,37 @@ class ImageGenerator {
   std::mt19937 random_{20261208};
 };
 
+// An image that arrives in pieces of `piece` bytes, as a file read while it
+// is checked; the block holds 0xEE where nothing has arrived yet.
+struct ArrivingImage {
+  const Bytes* image;
+  Bytes block;
+  std::uint32_t arrived;
+  std::uint32_t piece;
+};
+
+std::uint32_t arriveInPieces(void* source, std::uint32_t wanted) {
+  auto* arriving = static_cast<ArrivingImage*>(source);
+  while (arriving->arrived < wanted) {
+    const auto left = static_cast<std::uint32_t>(arriving->image->size()) - arriving->arrived;
+    const std::uint32_t piece = std::min(left, arriving->piece);
+    std::copy_n(arriving->image->begin() + arriving->arrived, piece,
+                arriving->block.begin() + arriving->arrived);
+    arriving->arrived += piece;
+  }
+  return arriving->arrived;
+}
+
+CheckOutcome checkArriving(const Bytes& image, std::uint32_t piece) {
+  ArrivingImage arriving{&image, Bytes(image.size(), 0xEE), 0, piece};
+  const std::uint32_t available = arriveInPieces(&arriving, 0);
+  CheckOutcome outcome;
+  outcome.conforms =
+      checkArrivingImage(arriving.block.data(), static_cast<std::uint32_t>(image.size()), available,
+                         arriveInPieces, &arriving, collectingSink(&outcome.diagnostics));
+  return outcome;
+}
+
 TEST(EventRun, FastAndGeneralPathsPrintAndAnswerTheSame) {
   ImageGenerator generator;
   int conforming = 0;
@@ -178,6 +209,21 @@ TEST(EventRun, FastAndGeneralPathsPrintAndAnswerTheSame) {
   // Both verdicts occur, so the comparison covers passing runs and failures.
   EXPECT_GT(conforming, 30);
   EXPECT_LT(conforming, 2900);
+}
+
+// Runs stop where the bytes that have arrived end, and the general steps
+// bring in more: an image arriving in pieces of 1 to 16 bytes prints and
+// answers what it does held whole.
+TEST(EventRun, ImagesArrivingInPiecesPrintAndAnswerTheSame) {
+  ImageGenerator generator;
+  for (int i = 0; i < 3000; ++i) {
+    const Bytes image = generator.image();
+    const CheckOutcome whole = checkCollecting(image, EventPath::fast);
+    const CheckOutcome arriving = checkArriving(image, 1 + i % 16);
+    ASSERT_EQ(arriving, whole) << "image " << i << "\nwhole:\n"
+                               << describe(whole) << "arriving:\n"
+                               << describe(arriving);
+  }
 }
 
 // The state that no diagnostic shows once a channel message has passed:

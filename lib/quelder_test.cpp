@@ -127,11 +127,11 @@ TEST(Library, LocatesEachDiagnosticInTheMusic) {
       {"an unknown meta type in the first track",
        smf(0, {hex("00 FF 60 01 00 00 FF 2F 00")}),
        {"unknown-meta-type", QUELDER_SEVERITY_WARNING, QUELDER_GRADE_NONE, 25, 1, 1, 0, 22,
-        "the kind of meta event is not recognised."}},
+        "the type of the meta event is not recognised."}},
       {"the track count: outside any track",
        concat({header(1, 2), firstTrack}),
        {"track-count", QUELDER_SEVERITY_ERROR, QUELDER_GRADE_CONTENT, 10, 0, 0, 0, -1,
-        "the number of tracks is wrong. The header block gave 2 tracks, but there are 1."}},
+        "the number of tracks is wrong. The header chunk gives 2 as the number of track chunks, but the file holds 1."}},
   };
   for (const LocationCase& c : cases) {
     SCOPED_TRACE(c.name);

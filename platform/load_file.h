@@ -4,8 +4,8 @@
 #include <cstdint>
 
 // The file services a check needs: open one file for reading, held against
-// writers, learn its size, hold it in one block and read it whole. Each step fails on
-// its own, so the caller can tell the four failures apart.
+// writers, learn its size, hold it in one block and read it into the block.
+// Each step fails on its own, so the caller can tell the four failures apart.
 
 using FileHandle = std::intptr_t;
 
@@ -35,9 +35,29 @@ bool queryFileSize(FileHandle handle, std::uint32_t* size);
 // One block of exactly size bytes (a valid block for size 0), or null.
 std::uint8_t* allocateImage(std::uint32_t size);
 
-// Reads the file from its start into block; false on an error or when fewer
-// than size bytes arrive.
-bool readWholeFile(FileHandle handle, std::uint8_t* block, std::uint32_t size);
+// The file is read into its block in pieces of this size (the last one
+// smaller), each as the check reaches it, so that the check finds it still
+// in the cache.
+inline constexpr std::uint32_t kReadPiece = 256 * 1024;
+
+// Reads the next count bytes of the file, from where the previous read
+// stopped (its start, for the first), to `at`; false on an error or when
+// fewer than count bytes arrive.
+bool readNextBytes(FileHandle handle, std::uint8_t* at, std::uint32_t count);
+
+// Reads whole pieces of the file into its block of `size` bytes, from where
+// *arrived bytes have arrived, until at least `wanted` have (or all of them).
+// False on a failed read; *arrived counts the pieces read before it.
+inline bool readPieces(FileHandle handle, std::uint8_t* block, std::uint32_t size,
+                       std::uint32_t wanted, std::uint32_t* arrived) {
+  while (*arrived < wanted && *arrived < size) {
+    const std::uint32_t left = size - *arrived;
+    const std::uint32_t piece = left < kReadPiece ? left : kReadPiece;
+    if (!readNextBytes(handle, block + *arrived, piece)) return false;
+    *arrived += piece;
+  }
+  return true;
+}
 
 void freeImage(std::uint8_t* block);
 void closeFile(FileHandle handle);

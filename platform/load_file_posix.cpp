@@ -78,11 +78,11 @@ std::uint8_t* allocateImage(std::uint32_t size) {
   return static_cast<std::uint8_t*>(std::malloc(size > 0 ? size : 1));
 }
 
-bool readWholeFile(FileHandle handle, std::uint8_t* block, std::uint32_t size) {
+bool readNextBytes(FileHandle handle, std::uint8_t* at, std::uint32_t count) {
   const int fd = static_cast<int>(handle);
   std::uint32_t done = 0;
-  while (done < size) {
-    const ssize_t got = ::read(fd, block + done, size - done);
+  while (done < count) {
+    const ssize_t got = ::read(fd, at + done, count - done);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) return false;  // an error, or the file shrank
     done += static_cast<std::uint32_t>(got);

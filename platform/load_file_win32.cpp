@@ -53,12 +53,12 @@ std::uint8_t* allocateImage(std::uint32_t size) {
   return static_cast<std::uint8_t*>(block);
 }
 
-bool readWholeFile(FileHandle handle, std::uint8_t* block, std::uint32_t size) {
-  // One call for the whole file. The exclusive open keeps the file from
-  // changing meanwhile, so fewer bytes than its size is a failure too.
+bool readNextBytes(FileHandle handle, std::uint8_t* at, std::uint32_t count) {
+  // One call for the piece. The exclusive open keeps the file from changing
+  // meanwhile, so fewer bytes than asked for is a failure too.
   DWORD got = 0;
-  if (!ReadFile(toHandle(handle), block, size, &got, nullptr)) return false;
-  return got == size;
+  if (!ReadFile(toHandle(handle), at, count, &got, nullptr)) return false;
+  return got == count;
 }
 
 void freeImage(std::uint8_t* block) { GlobalFree(block); }

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <random>
 #include <vector>
 
 namespace {
@@ -214,6 +216,81 @@ TEST_F(MemoryStreamTest, PassMovesLikeAReadAndLeavesTheBytesInPlace) {
   EXPECT_EQ(memoryStream.pass(0), 0u);
   expectOffsets(10, 7);
   EXPECT_EQ(memoryStream.lastCount(), 3u);
+}
+
+// An image that arrives in pieces reads exactly as the same image held whole:
+// random reads, passes, skips and peeks of both, step by step, give the same
+// results, offsets and bytes, and never a byte that has not yet arrived (the
+// arriving block holds 0xEE until a piece is copied in). Beyond the position,
+// at least kLookahead bytes (or all that are left) are always there.
+struct ArrivingImage {
+  const std::vector<std::uint8_t>* image;
+  std::vector<std::uint8_t>* block;
+  std::uint32_t arrived;
+  std::uint32_t piece;
+};
+
+std::uint32_t arriveInPieces(void* source, std::uint32_t wanted) {
+  auto* arriving = static_cast<ArrivingImage*>(source);
+  while (arriving->arrived < wanted) {
+    const std::uint32_t left =
+        static_cast<std::uint32_t>(arriving->image->size()) - arriving->arrived;
+    const std::uint32_t piece = left < arriving->piece ? left : arriving->piece;
+    std::copy_n(arriving->image->begin() + arriving->arrived, piece,
+                arriving->block->begin() + arriving->arrived);
+    arriving->arrived += piece;
+  }
+  return arriving->arrived;
+}
+
+TEST(MemoryStreamArriving, ReadsAsTheWholeImage) {
+  std::mt19937 random(27);
+  for (int round = 0; round < 300; ++round) {
+    std::vector<std::uint8_t> image(random() % 400);
+    for (std::uint8_t& byte : image) byte = static_cast<std::uint8_t>(random());
+    std::vector<std::uint8_t> block(image.size(), 0xEE);
+    const auto size = static_cast<std::uint32_t>(image.size());
+    ArrivingImage source{&image, &block, 0, 1 + static_cast<std::uint32_t>(random() % 100)};
+    MemoryStream whole;
+    whole.attach(image.data(), size);
+    MemoryStream arriving;
+    arriving.attachArriving(block.data(), size, arriveInPieces(&source, 0), arriveInPieces,
+                            &source);
+    for (int step = 0; step < 60; ++step) {
+      SCOPED_TRACE(testing::Message() << "round " << round << ", step " << step);
+      const std::uint32_t kind = random() % 5;
+      const std::uint32_t n = random() % 8 == 0   ? 0xFFFFFFFF
+                              : random() % 4 == 0 ? static_cast<std::uint32_t>(random() % 300)
+                                                  : static_cast<std::uint32_t>(random() % 12);
+      if (kind == 0) {
+        std::vector<std::uint8_t> fromWhole(n < 400 ? n : 400);
+        std::vector<std::uint8_t> fromArriving(fromWhole.size());
+        const std::uint32_t count = whole.read(fromWhole.data(), n < 400 ? n : 400);
+        ASSERT_EQ(arriving.read(fromArriving.data(), n < 400 ? n : 400), count);
+        ASSERT_EQ(fromArriving, fromWhole);
+      } else if (kind == 1) {
+        ASSERT_EQ(arriving.pass(n), whole.pass(n));
+        ASSERT_TRUE(std::equal(arriving.lastBytes(), arriving.lastBytes() + arriving.lastCount(),
+                               whole.lastBytes()));
+      } else if (kind == 2) {
+        ASSERT_EQ(arriving.skip(n), whole.skip(n));
+      } else {
+        std::uint8_t fromWhole = 0;
+        std::uint8_t fromArriving = 0;
+        ASSERT_EQ(arriving.peekByte(&fromArriving), whole.peekByte(&fromWhole));
+        ASSERT_EQ(fromArriving, fromWhole);
+      }
+      ASSERT_EQ(arriving.position(), whole.position());
+      ASSERT_EQ(arriving.lastPosition(), whole.lastPosition());
+      ASSERT_EQ(arriving.lastCount(), whole.lastCount());
+      const std::uint32_t left = size - whole.position();
+      ASSERT_GE(arriving.remaining(),
+                left < MemoryStream::kLookahead ? left : MemoryStream::kLookahead);
+      ASSERT_LE(arriving.remaining(), left);
+      ASSERT_TRUE(
+          std::equal(arriving.ahead(), arriving.ahead() + arriving.remaining(), whole.ahead()));
+    }
+  }
 }
 
 }  // namespace

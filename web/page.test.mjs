@@ -367,7 +367,7 @@ test("a dropped folder: summary table sorted, filtered, exported; the language s
   const csv = (await exported(page, "#export-csv", "quelder-results.csv")).split("\n");
   assert.equal(csv[0], "path,member,verdict,fails,conforms,format,size,code,severity,grade,offset,track,event,tick,message,findings");
   assert.equal(csv.length, unknownMeta.length + 2);
-  assert.match(csv[1], /^collection\/\S+,,"conforms, with warnings",false,true,smf,\d+,unknown-meta-type,warning,,\d+,1,2,0,the kind of meta event is not recognised\.,\d+$/);
+  assert.match(csv[1], /^collection\/\S+,,"conforms, with warnings",false,true,smf,\d+,unknown-meta-type,warning,,\d+,1,2,0,the type of the meta event is not recognised\.,\d+$/);
   assert.equal(csv[1].split(",").at(-1), String(expected.get(records[0].path).findings.length));
 
   // A warning's details: the meta event's type, read from the file, and its bytes.

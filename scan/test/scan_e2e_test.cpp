@@ -330,7 +330,7 @@ TEST_F(Collection, FindingsAreWhatTheReferenceProgramDoesNotReport) {
        "",
        1,
        "f/meta.mid: does not conform: unknown-meta-type at 32 (track 1, event 2, tick 0): the "
-       "kind of meta event is not recognised.\n",
+       "type of the meta event is not recognised.\n",
        ""},
       {"the first error shown first",
        {"--strict", "f/later.mid", "f/meta.mid"},

@@ -43,41 +43,37 @@ bool checkAttachedImage(const std::uint8_t* block, std::uint32_t size, std::uint
   return passed && !checkContext.errorFound;
 }
 
-// REQUIRES: a sink in use for the file errors.
-bool loadAndUse(const char* path, const ImageUse& use) {
-  FileHandle handle;
-  if (!openFile(path, &handle)) return reportFileError<Code::openFailed>(path);
-  std::uint32_t size = 0;
-  if (!queryFileSize(handle, &size)) {
-    closeFile(handle);
-    return reportFileError<Code::sizeFailed>(path);
-  }
-  std::uint8_t* image = allocateImage(size);
-  if (image == nullptr) {
-    closeFile(handle);
-    return reportMemoryFailure();
-  }
-  std::uint32_t arrived = 0;
-  if (!readPieces(handle, image, size, size, &arrived)) {
-    freeImage(image);
-    closeFile(handle);
-    return reportFileError<Code::readFailed>(path);
-  }
-  const bool answer = use.use(use.context, image, size);
-  freeImage(image);
-  closeFile(handle);
-  return answer;
-}
-
 // A file read into its block piece by piece while it is checked, each piece
 // as the check reaches it.
 struct ArrivingFile {
-  FileHandle handle;
-  std::uint8_t* block;
-  std::uint32_t size;
-  std::uint32_t arrived;  // the first bytes of the block that hold the file
-  bool readFailed;
+  FileHandle handle{};
+  std::uint8_t* block = nullptr;
+  std::uint32_t size = 0;
+  std::uint32_t arrived = 0;  // the first bytes of the block that hold the file
+  bool readFailed = false;
 };
+
+// Opens the named file and allocates its block. On a failure reports its
+// file error, having let go of what it took, and returns false.
+// REQUIRES: a sink in use for the file errors.
+bool openWithBlock(const char* path, ArrivingFile* file) {
+  if (!openFile(path, &file->handle)) return reportFileError<Code::openFailed>(path);
+  if (!queryFileSize(file->handle, &file->size)) {
+    closeFile(file->handle);
+    return reportFileError<Code::sizeFailed>(path);
+  }
+  file->block = allocateImage(file->size);
+  if (file->block == nullptr) {
+    closeFile(file->handle);
+    return reportMemoryFailure();
+  }
+  return true;
+}
+
+void letGo(const ArrivingFile& file) {
+  freeImage(file.block);
+  closeFile(file.handle);
+}
 
 // After a failed read the rest of the block is cleared and counts as
 // arrived: the check runs on to its end on bytes whose diagnostics are never
@@ -98,6 +94,17 @@ std::uint32_t arriveUpTo(void* source, std::uint32_t wanted) {
   return file->arrived;
 }
 
+// REQUIRES: a sink in use for the file errors.
+bool loadAndUse(const char* path, const ImageUse& use) {
+  ArrivingFile file;
+  if (!openWithBlock(path, &file)) return false;
+  arriveUpTo(&file, file.size);
+  const bool answer = !file.readFailed && use.use(use.context, file.block, file.size);
+  letGo(file);
+  if (file.readFailed) return reportFileError<Code::readFailed>(path);
+  return answer;
+}
+
 // A diagnostic is handed on only once the whole file has been read (the
 // first one reads the rest at once), and never after a failed read, whose
 // error is then the file's only diagnostic, as it would be had the file been
@@ -115,33 +122,22 @@ void handOnOnceRead(void* context, const Diagnostic& diagnostic) {
 
 // REQUIRES: a sink in use for the file errors.
 bool loadAndCheckWhileArriving(const char* path, EventPath eventPath) {
-  FileHandle handle;
-  if (!openFile(path, &handle)) return reportFileError<Code::openFailed>(path);
-  std::uint32_t size = 0;
-  if (!queryFileSize(handle, &size)) {
-    closeFile(handle);
-    return reportFileError<Code::sizeFailed>(path);
-  }
-  std::uint8_t* image = allocateImage(size);
-  if (image == nullptr) {
-    closeFile(handle);
-    return reportMemoryFailure();
-  }
-  ArrivingFile file{handle, image, size, 0, false};
+  ArrivingFile file;
+  if (!openWithBlock(path, &file)) return false;
   bool conforms = false;
   arriveUpTo(&file, 1);  // the first piece
   if (!file.readFailed) {
     const DiagnosticSink sink = checkContext.sink;
     DiagnosticsOnceRead gate{&file, sink};
     checkContext.sink = DiagnosticSink{handOnOnceRead, &gate};
-    conforms = checkAttachedImage(image, size, file.arrived, arriveUpTo, &file, eventPath);
+    conforms =
+        checkAttachedImage(file.block, file.size, file.arrived, arriveUpTo, &file, eventPath);
     checkContext.sink = sink;
     // A check that ended early: the rest is read all the same, so that a
     // failing read is found.
-    arriveUpTo(&file, size);
+    arriveUpTo(&file, file.size);
   }
-  freeImage(image);
-  closeFile(handle);
+  letGo(file);
   if (file.readFailed) return reportFileError<Code::readFailed>(path);
   return conforms;
 }

@@ -9,7 +9,7 @@
 #   bench/run_scan_bench.sh
 #
 # Needs: cmake and a C++20 compiler, libarchive-dev (as for the build),
-# hyperfine, GNU time (/usr/bin/time), tar with gzip, python3.
+# GNU time (/usr/bin/time), tar with gzip, python3.
 # Environment: BUILD_DIR (default <repo>/build-bench), SCRATCH (keep the
 # collection there and reuse it on the next run; default a fresh temporary
 # directory, removed at the end), FILES (default 176581), RUNS (timed runs
@@ -22,7 +22,7 @@ repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BUILD_DIR:-$repo/build-bench}
 files=${FILES:-176581}
 runs=${RUNS:-3}
-for tool in hyperfine python3 /usr/bin/time tar gzip; do
+for tool in python3 /usr/bin/time tar gzip; do
   command -v "$tool" >/dev/null || { echo "run_scan_bench.sh: $tool is needed" >&2; exit 1; }
 done
 
@@ -68,22 +68,33 @@ if ! sort scan.verdicts | cmp -s - reference.verdicts; then
 fi
 
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
-# -N: no shell; hyperfine sends standard output to /dev/null.
-hyper() {  # name, runs, commands...
-  local name=$1 count=$2
+# The commands of a group run in turn, round after round, so that a change
+# in the load of a shared machine falls on all of them alike; one round
+# first, untimed, puts the files in the page cache. Each run: wall, user and
+# system seconds, into GROUP.times as "INDEX WALL USER SYSTEM".
+rounds() {  # group, rounds, commands...
+  local group=$1 count=$2 round index words
   shift 2
-  hyperfine -N --style none --warmup 1 --runs "$count" --ignore-failure \
-    --export-json "$name.json" "$@" >/dev/null 2>>hyperfine.log
+  printf '%s\n' "$@" >"$group.commands"
+  : >"$group.times"
+  for ((round = 0; round <= count; ++round)); do
+    index=0
+    for command in "$@"; do
+      read -ra words <<<"$command"
+      /usr/bin/time -o run.time -f '%e %U %S' "${words[@]}" >/dev/null 2>&1 || true
+      ((round > 0)) && echo "$index $(tail -n 1 run.time)" >>"$group.times"
+      index=$((index + 1))
+    done
+  done
 }
-hyper tree "$runs" "$floor lmd" "$scan -j1 lmd" "$scan -j2 lmd" "$scan -j1 -f jsonl lmd" \
+rounds tree "$runs" "$floor lmd" "$scan -j1 lmd" "$scan -j2 lmd" "$scan -j1 -f jsonl lmd" \
   "$scan -j2 -f jsonl lmd"
-hyper targz "$runs" "tar -xzf lmd.tar.gz -O" "$scan lmd.tar.gz" "$scan -j1 lmd.tar.gz"
-hyper reference "$runs" "find lmd -type f -exec $quelder {} +" \
+rounds targz "$runs" "tar -xzf lmd.tar.gz -O" "$scan lmd.tar.gz" "$scan -j1 lmd.tar.gz"
+rounds reference "$runs" "find lmd -type f -exec $quelder {} +" \
   "xargs -0 -a lmd.list0 -P2 -n 1000 $quelder"
 if [[ ${SLOW:-1} != 0 ]]; then
   find lmd/0 -type f | wc -l >slow.files
-  hyperfine -N --style none --runs 1 --ignore-failure --export-json slow.json \
-    "find lmd/0 -type f -exec $quelder {} ;" >/dev/null 2>>hyperfine.log
+  rounds slow 1 "find lmd/0 -type f -exec $quelder {} ;"
 fi
 for input in lmd lmd.tar.gz; do
   /usr/bin/time -o "rss.$input" -f %M "$scan" -j2 "$input" >/dev/null 2>&1 || true
@@ -95,17 +106,23 @@ echo "Collection: $(cat lmd.size); tar.gz $(stat -c %s lmd.tar.gz) bytes."
 python3 - "$scratch" <<'PY'
 import json, os, statistics, sys
 os.chdir(sys.argv[1])
-def timings(name):
-    return [r["times"] for r in json.load(open(name + ".json"))["results"]]
 def results(name):
-    return json.load(open(name + ".json"))["results"]
+    commands = open(name + ".commands").read().splitlines()
+    runs = [[] for _ in commands]
+    for line in open(name + ".times"):
+        index, wall, user, system = line.split()
+        runs[int(index)].append((float(wall), float(user) + float(system)))
+    return [{"times": [wall for wall, _ in r], "cpu": statistics.median(c for _, c in r)}
+            for r in runs]
+def timings(name):
+    return [r["times"] for r in results(name)]
 def cell(times):
     return (f"{statistics.median(times):.2f} s ({min(times):.2f}, "
             f"σ {statistics.pstdev(times):.2f})")
-# CPU time (user + system, mean of the runs) moves less than wall time when
-# other work shares the cores.
+# CPU time (user + system, median of the runs) moves less than wall time
+# when other work shares the cores.
 def cpu(result):
-    return result["user"] + result["system"]
+    return result["cpu"]
 tree = timings("tree")
 targz = timings("targz")
 reference = timings("reference")
@@ -136,7 +153,7 @@ rows = [
     ("reference: xargs -0 -P2 -n 1000 quelder", reference[1],
      f"{med(reference[1]) / med(tree[2]):.2f} x quelder-scan -j2", "", None, reference_cpu[1]),
 ]
-if os.path.exists("slow.json"):
+if os.path.exists("slow.times"):
     slow = timings("slow")[0]
     sample = int(open("slow.files").read())
     total = sum(1 for _ in open("scan.verdicts"))

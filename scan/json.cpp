@@ -28,6 +28,11 @@ void appendInteger(std::string* out, Integer value) {
   out->append(digits, end);
 }
 
+// Printable ASCII other than the quote and the backslash: copied as it is.
+bool isPlainAscii(unsigned char byte) {
+  return byte >= 0x20 && byte < 0x7F && byte != '"' && byte != '\\';
+}
+
 }  // namespace
 
 std::size_t utf8SequenceLength(std::string_view text, std::size_t at) {
@@ -62,8 +67,14 @@ bool appendJsonString(std::string* out, std::string_view text) {
   *out += '"';
   std::size_t at = 0;
   while (at < text.size()) {
+    // Names and messages are mostly plain ASCII: copied a run at a time.
+    std::size_t plain = at;
+    while (plain < text.size() && isPlainAscii(static_cast<unsigned char>(text[plain]))) ++plain;
+    out->append(text, at, plain - at);
+    at = plain;
+    if (at == text.size()) break;
     const auto byte = static_cast<unsigned char>(text[at]);
-    if (byte < 0x20 || byte == 0x7F || byte == '"' || byte == '\\') {
+    if (byte < 0x80) {
       appendEscaped(out, byte);
       ++at;
       continue;
@@ -75,7 +86,7 @@ bool appendJsonString(std::string* out, std::string_view text) {
       ++at;
       continue;
     }
-    out->append(text.substr(at, length));
+    out->append(text, at, length);
     at += length;
   }
   *out += '"';

@@ -135,6 +135,24 @@ TEST_F(Collection, InputsOfEachKindAndTheExitStatus) {
   for (const RunCase& c : cases) expectRun(*this, scan(c.args, c.input), c);
 }
 
+TEST_F(Collection, ColourOnlyWhenAskedOutsideATerminal) {
+  EXPECT_EQ(scan({"--color=always", "c/bad.mid", "c/good.mid"}).out,
+            std::string("c/bad.mid: \033[1;31mdoes not conform\033[0m") + (kBadLine + 16) +
+                "c/good.mid: \033[32mconforms\033[0m\n");
+  EXPECT_EQ(scan({"c/good.mid"}).out, "c/good.mid: " + kGood);
+}
+
+// Output that cannot be written in full is no clean run.
+TEST_F(Collection, LostOutputMakesTheExitStatusTwo) {
+  ScanInvocation invocation;
+  invocation.args = {"c"};
+  invocation.directory = dir.path();
+  invocation.outputPath = "/dev/full";
+  const ScanRun run = runScanBinary(invocation);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "quelder-scan: the output could not be written in full\n");
+}
+
 TEST_F(Collection, HelpNamesEveryOptionAndTheExitStatuses) {
   const ScanRun run = scan({"--help"});
   EXPECT_EQ(run.status, 0);

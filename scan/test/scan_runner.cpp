@@ -12,6 +12,10 @@ namespace {
 constexpr uid_t kNobody = 65534;
 
 [[noreturn]] void execInChild(const ScanInvocation& invocation, int in, int out, int err) {
+  if (!invocation.outputPath.empty()) {
+    out = ::open(invocation.outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out < 0) ::_exit(126);
+  }
   if (::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);
   if (::chdir(invocation.directory.c_str()) != 0) ::_exit(126);
   if (invocation.asNobody && ::geteuid() == 0 &&

@@ -13,9 +13,10 @@ struct ScanRun {
 
 struct ScanInvocation {
   std::vector<std::string> args;
-  std::string directory;  // where it runs
-  std::string input;      // its standard input
-  bool asNobody = false;  // give up root first, when the test runs as root
+  std::string directory;   // where it runs
+  std::string input;       // its standard input
+  bool asNobody = false;   // give up root first, when the test runs as root
+  std::string outputPath;  // standard output goes to this file instead, when set
   std::vector<std::string> environment = {"LC_ALL=C"};  // its whole environment
 };
 

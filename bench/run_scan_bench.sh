@@ -92,6 +92,7 @@ rounds tree "$runs" "$floor lmd" "$scan -j1 lmd" "$scan -j2 lmd" "$scan -j1 -f j
 rounds targz "$runs" "tar -xzf lmd.tar.gz -O" "$scan lmd.tar.gz" "$scan -j1 lmd.tar.gz"
 rounds reference "$runs" "find lmd -type f -exec $quelder {} +" \
   "xargs -0 -a lmd.list0 -P2 -n 1000 $quelder"
+rm -f slow.times slow.files
 if [[ ${SLOW:-1} != 0 ]]; then
   find lmd/0 -type f | wc -l >slow.files
   rounds slow 1 "find lmd/0 -type f -exec $quelder {} ;"

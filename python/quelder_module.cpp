@@ -3,12 +3,17 @@
 // It answers in plain tuples, which python/quelder/__init__.py makes into
 // Result values, and lets go of the GIL for the whole of every check, the
 // reading of the file included: Python threads check at the same time, and
-// check_batch checks on threads of its own.
+// check_many's Checker checks on threads of its own.
 #include <pybind11/pybind11.h>
 
-#include <atomic>
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
 #include <cstring>
+#include <iterator>
 #include <memory>
+#include <mutex>
+#include <stop_token>
 #include <string>
 #include <thread>
 #include <vector>
@@ -140,36 +145,97 @@ py::tuple check(py::handle source, int language) {
   return resultTuple(result.get());
 }
 
-// Checks sources[i] into results[i] on `jobs` threads, each taking the next
-// unchecked source; runs without the GIL.
-void checkAll(const std::vector<std::unique_ptr<Source>>& sources, const quelder_options& options,
-              unsigned jobs, std::vector<OwnedResult>* results) {
-  std::atomic<size_t> next = 0;
-  auto work = [&] {
-    for (size_t i; (i = next.fetch_add(1)) < sources.size();) {
-      (*results)[i].reset(sources[i]->check(options));
+// check_many's engine: sources come in batches under the GIL, `jobs` threads
+// of its own check them without ever taking the GIL, and results go out in
+// the order the sources came. The threads need nothing from Python, so they
+// go on with the next batch while the caller makes values of this one.
+class Checker {
+ public:
+  Checker(int language, unsigned jobs) : options_(optionsOf(language)) {
+    if (jobs == 0) throw py::value_error("jobs must be at least 1");
+    for (unsigned j = 0; j < jobs; ++j) {
+      workers_.emplace_back([this](std::stop_token stop) { work(stop); });
     }
-  };
-  std::vector<std::jthread> helpers;
-  for (unsigned j = 1; j < jobs && j < sources.size(); ++j) helpers.emplace_back(work);
-  work();
-}
-
-py::list checkBatch(py::sequence sources, int language, unsigned jobs) {
-  const quelder_options options = optionsOf(language);
-  if (jobs == 0) throw py::value_error("jobs must be at least 1");
-  std::vector<std::unique_ptr<Source>> held;
-  held.reserve(sources.size());
-  for (py::handle source : sources) held.push_back(std::make_unique<Source>(source));
-  std::vector<OwnedResult> results(held.size());
-  {
-    py::gil_scoped_release released;
-    checkAll(held, options, jobs, &results);
   }
-  py::list answers(results.size());
-  for (size_t i = 0; i < results.size(); ++i) answers[i] = resultTuple(results[i].get());
-  return answers;
-}
+  ~Checker() {
+    // Each thread stops after the check in hand, which may be of a large
+    // file: others may run Python meanwhile.
+    py::gil_scoped_release released;
+    workers_.clear();
+  }
+  Checker(const Checker&) = delete;
+  Checker& operator=(const Checker&) = delete;
+
+  // Takes a batch; raises (taking none of it) for a source of a wrong type.
+  void feed(py::sequence sources) {
+    std::vector<std::unique_ptr<Item>> batch;
+    batch.reserve(sources.size());
+    for (py::handle source : sources) batch.push_back(std::make_unique<Item>(source));
+    {
+      std::lock_guard lock(mutex_);
+      for (auto& item : batch) items_.push_back(std::move(item));
+    }
+    sourceArrived_.notify_all();
+  }
+
+  // The results of the next `count` sources fed, in order.
+  py::list take(size_t count) {
+    std::vector<std::unique_ptr<Item>> done;
+    {
+      py::gil_scoped_release released;
+      std::unique_lock lock(mutex_);
+      wanted_ = std::min(count, items_.size());
+      resultReady_.wait(lock, [&] { return checkedFront_ >= wanted_; });
+      const auto end = items_.begin() + static_cast<std::ptrdiff_t>(wanted_);
+      done.assign(std::make_move_iterator(items_.begin()), std::make_move_iterator(end));
+      items_.erase(items_.begin(), end);
+      nextToCheck_ -= wanted_;
+      checkedFront_ -= wanted_;
+      wanted_ = 0;
+    }
+    py::list answers(done.size());
+    for (size_t i = 0; i < done.size(); ++i) answers[i] = resultTuple(done[i]->result.get());
+    return answers;  // the sources' buffers are let go here, under the GIL
+  }
+
+ private:
+  struct Item {
+    explicit Item(py::handle given) : source(given) {}
+    const Source source;
+    OwnedResult result;
+    bool checked = false;
+  };
+
+  // Moves checkedFront_ past the items checked since; under mutex_.
+  void advanceCheckedFront() {
+    while (checkedFront_ < items_.size() && items_[checkedFront_]->checked) ++checkedFront_;
+  }
+
+  void work(std::stop_token stop) {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      if (!sourceArrived_.wait(lock, stop, [&] { return nextToCheck_ < items_.size(); })) return;
+      Item& item = *items_[nextToCheck_++];
+      lock.unlock();
+      item.result.reset(item.source.check(options_));
+      lock.lock();
+      item.checked = true;
+      advanceCheckedFront();
+      // Woken once, when all it waits for are in, not at every check.
+      if (wanted_ != 0 && checkedFront_ >= wanted_) resultReady_.notify_one();
+    }
+  }
+
+  const quelder_options options_;
+  std::mutex mutex_;
+  std::condition_variable_any sourceArrived_;  // also wakes a thread asked to stop
+  std::condition_variable resultReady_;
+  std::deque<std::unique_ptr<Item>> items_;  // fed and not yet taken
+  size_t nextToCheck_ = 0;                   // index into items_
+  size_t checkedFront_ = 0;  // items from the front that are all checked
+  size_t wanted_ = 0;  // items from the front that take() waits for, if it waits
+  std::vector<std::jthread> workers_;  // last: joined before the rest goes
+};
 
 py::list codes(int language) {
   const quelder_options options = optionsOf(language);
@@ -193,8 +259,13 @@ PYBIND11_MODULE(_quelder, module) {
   module.def("check", &check, py::arg("source"), py::arg("language"),
              "Checks a path (str) or the bytes of a buffer; returns (conforms, format,"
              " diagnostics, findings).");
-  module.def("check_batch", &checkBatch, py::arg("sources"), py::arg("language"), py::arg("jobs"),
-             "Checks each source on up to jobs threads; returns their tuples in order.");
+  py::class_<Checker>(module, "Checker",
+                      "Checks the sources fed to it on jobs threads of its own, without the GIL.")
+      .def(py::init<int, unsigned>(), py::arg("language"), py::arg("jobs"))
+      .def("feed", &Checker::feed, py::arg("sources"),
+           "Adds sources to check; raises, adding none, for one of a wrong type.")
+      .def("take", &Checker::take, py::arg("count"),
+           "The result tuples of the next count sources fed, in order, once checked.");
   module.def("codes", &codes, py::arg("language"),
              "The table of codes: (code, severity, grade, message, rule, readers) rows.");
   module.attr("LANGUAGE_EN") = static_cast<int>(QUELDER_LANGUAGE_EN);

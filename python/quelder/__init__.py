@@ -18,7 +18,6 @@ from __future__ import annotations
 
 import os
 from collections.abc import Iterable, Iterator
-from concurrent.futures import ThreadPoolExecutor
 from dataclasses import asdict, dataclass
 from itertools import islice, starmap
 from typing import Any, Union
@@ -121,8 +120,10 @@ def _native(source: Any) -> Any:
 def _result(answer: tuple) -> Result:
     conforms, format_, diagnostics, findings = answer
     # Made while other batches are checked, under the GIL: kept to a minimum.
-    return Result(conforms, format_, tuple(starmap(Diagnostic, diagnostics)),
-                  tuple(starmap(Finding, findings)))
+    # Most files have neither: their empty tuples cost nothing to make.
+    return Result(conforms, format_,
+                  tuple(starmap(Diagnostic, diagnostics)) if diagnostics else (),
+                  tuple(starmap(Finding, findings)) if findings else ())
 
 
 def check(source: Source, *, language: str = "en") -> Result:
@@ -154,29 +155,32 @@ def check_many(sources: Iterable[Source], *, jobs: int | None = None,
     return _checked_in_order(iter(sources), number, jobs)
 
 
-# Sources per batch for each thread: enough that starting the threads costs
-# little beside the checks, few enough that results come soon.
+# Sources per batch for each thread: enough that handing a batch over costs
+# little beside its checks, few enough that results come soon.
 _BATCH_PER_JOB = 128
 
 
 def _checked_in_order(sources: Iterator[Source], language: int, jobs: int
                       ) -> Iterator[tuple[Source, Result]]:
     size = _BATCH_PER_JOB * jobs
-    # One thread hands the batches to the extension, which checks on its own
-    # threads without the GIL; this one makes Result values meanwhile.
-    with ThreadPoolExecutor(max_workers=1, thread_name_prefix="quelder") as dispatcher:
-        def submit(batch: list[Source]):
-            return dispatcher.submit(_quelder.check_batch, [_native(s) for s in batch],
-                                     language, jobs)
-
-        batch = list(islice(sources, size))
-        pending = submit(batch) if batch else None
-        while pending is not None:
-            following = list(islice(sources, size))
-            upcoming = submit(following) if following else None
-            for source, answer in zip(batch, pending.result()):
-                yield source, _result(answer)
-            batch, pending = following, upcoming
+    # The checker's threads check the next batch while this one makes Result
+    # values of the last; a source of a wrong type raises when its batch's
+    # turn comes, after the results before it.
+    checker = _quelder.Checker(language, jobs)
+    batch = list(islice(sources, size))
+    checker.feed([_native(s) for s in batch])
+    while batch:
+        following = list(islice(sources, size))
+        refusal: TypeError | None = None
+        try:
+            checker.feed([_native(s) for s in following])
+        except TypeError as error:
+            refusal, following = error, []
+        for source, answer in zip(batch, checker.take(len(batch))):
+            yield source, _result(answer)
+        if refusal is not None:
+            raise refusal
+        batch = following
 
 
 def codes(*, language: str = "en") -> list[dict[str, Any]]:

@@ -67,9 +67,15 @@ def test_bad_arguments_raise_at_the_call(arguments, error):
         quelder.check_many([b""], **arguments)
 
 
-def test_a_source_of_the_wrong_type_raises_type_error(examples):
+@pytest.mark.parametrize("position", [1, quelder._BATCH_PER_JOB * 2 + 3])
+def test_a_source_of_the_wrong_type_raises_after_the_batches_before_it(examples, position):
+    batch = quelder._BATCH_PER_JOB * 2
+    sources = [examples["conforming.mid"]] * position + [42]
+    answered = []
     with pytest.raises(TypeError):
-        list(quelder.check_many([examples["conforming.mid"], 42], jobs=2))
+        for answer in quelder.check_many(sources, jobs=2):
+            answered.append(answer)
+    assert len(answered) == position // batch * batch
 
 
 def test_no_sources_no_results():

@@ -10,8 +10,6 @@ enum class EventPath { fast, general };
 
 // What a check reports: the reference program's diagnostics, or those and
 // the findings past its first error and beyond its rules (the library's).
-// Looking for findings takes the general path, the only one that examines
-// the data bytes of channel messages.
 enum class CheckMode { reference, findings };
 
 // Values one check keeps between its steps; they live for one file only.
@@ -26,6 +24,7 @@ struct FileState {
   // Files below 65,536 track chunks see no difference.
   std::uint32_t completedTracks = 0;
   EventPath eventPath = EventPath::fast;
+  CheckMode mode = CheckMode::reference;
 };
 
 // The state of the track chunk being checked, started afresh for each one.

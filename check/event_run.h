@@ -36,8 +36,9 @@ inline constexpr int kNotInRun = -2;
 // rule (placement at the start of the track, Copyright Notice), the
 // unrecognised types' warning and End of Track (its outcome ends the track)
 // are left to the general steps. A new rule is a new MetaRule, which this
-// table leaves out until it is listed here.
-constexpr std::array<int, 256> runLengths(bool tempoMapAllowed) {
+// table leaves out until it is listed here. A check looking for findings
+// also leaves the types whose values it examines (findMetaValues).
+constexpr std::array<int, 256> runLengths(bool tempoMapAllowed, CheckMode mode) {
   std::array<int, 256> lengths{};
   lengths.fill(kNotInRun);  // types without a row are not recognised
   for (const MetaType& row : meta_types::kMetaTypes) {
@@ -45,7 +46,8 @@ constexpr std::array<int, 256> runLengths(bool tempoMapAllowed) {
                             (row.rule == MetaRule::inFirstTrackOfFormat1 && tempoMapAllowed);
     const bool valuesTested = row.rule == MetaRule::keySignatureValues;
     const bool taken = (rulePasses && !row.dataExamined) || valuesTested;
-    if (row.recognised && taken && row.type != kEndOfTrackType) {
+    const bool valuesFound = mode == CheckMode::findings && hasValueFindings(row.type);
+    if (row.recognised && taken && !valuesFound && row.type != kEndOfTrackType) {
       lengths[row.type] = row.requiredLength;
     }
   }
@@ -62,8 +64,11 @@ constexpr std::uint8_t typeWithRule(MetaRule rule) {
 
 inline constexpr std::uint8_t kKeySignatureType = typeWithRule(MetaRule::keySignatureValues);
 
-inline constexpr std::array<int, 256> kRunLengthsWithTempoMap = runLengths(true);
-inline constexpr std::array<int, 256> kRunLengthsWithoutTempoMap = runLengths(false);
+// The table for a check in `mode` of a track that may hold the tempo map,
+// and of one that may not.
+template <CheckMode mode>
+inline constexpr std::array<std::array<int, 256>, 2> kRunLengths = {runLengths(true, mode),
+                                                                    runLengths(false, mode)};
 
 // The meta event whose status byte stands at `status`, in an image that ends
 // at imageEnd, if a run may take it where `lengths` (runLengths) applies:
@@ -89,7 +94,8 @@ inline const std::uint8_t* metaDataInRun(const std::uint8_t* status, const std::
 // Eight events of three bytes checked in one step: the commonest stretch of
 // a large file, a note or controller under running status with a one-byte
 // delta time. Byte j of the 24 is a delta time when j % 3 == 0 and the first
-// data byte when j % 3 == 1; both must have their top bit clear.
+// data byte when j % 3 == 1; both must have their top bit clear, and so must
+// the second data byte for a check looking for findings.
 struct EightTriples {
   std::array<std::uint64_t, 3> topBits;  // of the delta times and first data bytes
   std::array<std::uint64_t, 3> deltas;   // the delta times' bytes
@@ -124,16 +130,22 @@ inline std::uint64_t littleEndian64(const std::uint8_t* bytes) {
 }
 
 // True iff the 24 bytes at `bytes` are eight events of a one-byte delta time
-// and two data bytes under running status; *ticks is then the sum of their
-// delta times. Every delta time has a byte lane of its own in the sum (8 is
-// 2 mod 3, so the three words put their delta times in different lanes),
-// and the lanes are added in pairs, then all at once.
+// and two data bytes under running status that a check in `mode` passes;
+// *ticks is then the sum of their delta times. Every delta time has a byte
+// lane of its own in the sum (8 is 2 mod 3, so the three words put their
+// delta times in different lanes), and the lanes are added in pairs, then
+// all at once.
+template <CheckMode mode>
 inline bool eightRunningTriples(const std::uint8_t* bytes, std::uint64_t* ticks) {
   const std::uint64_t a = littleEndian64(bytes);
   const std::uint64_t b = littleEndian64(bytes + 8);
   const std::uint64_t c = littleEndian64(bytes + 16);
   const EightTriples& m = kEightTriples;
-  if (((a & m.topBits[0]) | (b & m.topBits[1]) | (c & m.topBits[2])) != 0) return false;
+  if constexpr (mode == CheckMode::findings) {
+    if (((a | b | c) & 0x8080808080808080) != 0) return false;
+  } else if (((a & m.topBits[0]) | (b & m.topBits[1]) | (c & m.topBits[2])) != 0) {
+    return false;
+  }
   const std::uint64_t lanes = (a & m.deltas[0]) + (b & m.deltas[1]) + (c & m.deltas[2]);
   constexpr std::uint64_t kEvenBytes = 0x00FF00FF00FF00FF;
   const std::uint64_t pairs = (lanes & kEvenBytes) + (lanes >> 8 & kEvenBytes);
@@ -141,9 +153,20 @@ inline bool eightRunningTriples(const std::uint8_t* bytes, std::uint64_t* ticks)
   return true;
 }
 
+// Whether a check in `mode` passes the data bytes of a channel message,
+// data[0, length): the reference rules frame them by their length alone; a
+// check looking for findings reports each with its top bit set.
+template <CheckMode mode>
+inline bool dataPasses(const std::uint8_t* data, std::uint32_t length) {
+  if constexpr (mode == CheckMode::findings) {
+    return ((data[0] | (length == 2 ? data[1] : 0)) & 0x80) == 0;
+  }
+  return true;
+}
+
 }  // namespace event_run
 
-// The fast path of the track event loop. Channel messages are nearly every
+// The fast path of the track event loop, in a check of `mode`. Channel messages are nearly every
 // event of a large file, and text and lyric events most of the rest; each
 // costs the general steps (checkTrackEvents, checkMetaEvent) several reads
 // that record their offsets. skipEventRun takes a run of them in one step.
@@ -155,7 +178,9 @@ inline bool eightRunningTriples(const std::uint8_t* bytes, std::uint64_t* ticks)
 // event_run::runLengths admits, with a valid length quantity of the length
 // required (and, for Key Signature, legal values), whose data ends at least
 // one byte before the end of the image (a pass of 0 bytes at the very end
-// would leave lastPosition elsewhere).
+// would leave lastPosition elsewhere). A check looking for findings also
+// leaves channel messages with a data byte whose top bit is set, and the meta
+// types whose values it examines.
 // Anything else, or anything it cannot be sure of, it leaves to the general
 // steps. A new rule for channel messages or meta events must make this path
 // stop before the events it concerns; event_run_test.cpp and the fuzz target
@@ -178,7 +203,9 @@ inline bool eightRunningTriples(const std::uint8_t* bytes, std::uint64_t* ticks)
 // REQUIRES: the stream stands at the start of an event inside the track.
 // Returns the number of events in the run; 0 when there is none, nothing
 // changed. Inline: the event loop tries it before every event that is not
-// part of a run, and a call costs more than most of those tries.
+// part of a run, and a call costs more than most of those tries; each mode
+// has an event loop of its own (checkTrackEvents).
+template <CheckMode mode>
 inline std::uint32_t skipEventRun(const FileState& file, TrackState* track) {
   const std::uint32_t available = memoryStream.remaining();
   // Events that start this near the end of the image are left to the general
@@ -188,9 +215,8 @@ inline std::uint32_t skipEventRun(const FileState& file, TrackState* track) {
       track->trackLength - (memoryStream.position() - track->trackStart);
   const std::uint8_t* const start = memoryStream.ahead();
   const std::uint8_t* const imageEnd = start + available;
-  const std::array<int, 256>& metaLengths = mayHoldFormat1TempoMap(file)
-                                                ? event_run::kRunLengthsWithTempoMap
-                                                : event_run::kRunLengthsWithoutTempoMap;
+  const std::array<int, 256>& metaLengths =
+      event_run::kRunLengths<mode>[mayHoldFormat1TempoMap(file) ? 0 : 1];
   // Every event of the run starts before this.
   const std::uint8_t* const end = start + std::min(trackLeft, available - kLongestChannelEvent + 1);
   // Kept in locals while the run lasts, so that nothing is stored per event.
@@ -208,7 +234,9 @@ inline std::uint32_t skipEventRun(const FileState& file, TrackState* track) {
     // running status in force.
     if (runningStatus != 0) {
       std::uint32_t untilEight = notesBeforeEight;
-      while (((next[0] | next[1]) & 0x80) == 0) {  // two top bits say so
+      // Two top bits say so, and for findings those of the rest of the data.
+      while (((next[0] | next[1]) & 0x80) == 0 &&
+             event_run::dataPasses<mode>(next + 1, dataLength)) {
         elapsedTicks += next[0];
         ++events;
         next += 1 + dataLength;
@@ -217,7 +245,7 @@ inline std::uint32_t skipEventRun(const FileState& file, TrackState* track) {
         if (--untilEight == 0 && dataLength == 2) {
           const std::uint8_t* const tried = next;
           std::uint64_t ticks = 0;
-          while (end - next > 21 && event_run::eightRunningTriples(next, &ticks)) {
+          while (end - next > 21 && event_run::eightRunningTriples<mode>(next, &ticks)) {
             elapsedTicks += ticks;
             events += 8;
             next += 24;
@@ -245,12 +273,15 @@ inline std::uint32_t skipEventRun(const FileState& file, TrackState* track) {
         ++metaEvents;
         at = data;
       } else {
-        if (*at >= 0xF0) break;  // SysEx, another meta event or invalid: the general steps
+        // SysEx, another meta event or invalid: the general steps.
+        if (*at >= 0xF0 || !event_run::dataPasses<mode>(at + 1, channelDataLength(*at))) break;
         runningStatus = *at++;
         dataLength = channelDataLength(runningStatus);
       }
     } else if (runningStatus == 0) {
       break;  // the omitted status is an error for the general steps to report
+    } else if (!event_run::dataPasses<mode>(at, dataLength)) {
+      break;
     }
     elapsedTicks += deltaTime;
     ++events;

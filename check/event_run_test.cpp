@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: MIT
 // The fast path against the general steps: thousands of images from a
-// fixed-seed generator, each checked both ways, must find and answer the
-// same, down to where in the music each diagnostic is. The generator leans on the fast path's
-// edges: runs that end a few bytes before the end of the image or of the track, delta times of one
-// to five bytes, data bytes under running status after SysEx, meta events and track ends, declared
-// track lengths a few bytes off, Copyright Notices after channel messages, and meta events of every
-// type that a run takes or stops at, with right and wrong lengths, length quantities of one to five
-// bytes, data that runs past the track or the image, and Set Tempo in first and later tracks of
-// formats 0 and 1.
+// fixed-seed generator, each checked both ways, in a reference check and in one
+// looking for findings, must find and answer the same, down to where in the
+// music each diagnostic is. The generator leans on the fast path's edges: runs
+// that end a few bytes before the end of the image or of the track, delta times
+// of one to five bytes, data bytes under running status after SysEx, meta
+// events and track ends, declared track lengths a few bytes off, Copyright
+// Notices after channel messages, and meta events of every type that a run
+// takes or stops at, with right and wrong lengths, length quantities of one to
+// five bytes, data that runs past the track or the image, and Set Tempo in
+// first and later tracks of formats 0 and 1.
 #include "check/event_run.h"
 
 #include <gtest/gtest.h>
@@ -46,6 +48,7 @@ class ImageGenerator {
  private:
   std::uint32_t below(std::uint32_t n) { return static_cast<std::uint32_t>(random_() % n); }
   std::uint8_t dataByte() { return static_cast<std::uint8_t>(below(0x80)); }
+  std::uint8_t highByte() { return static_cast<std::uint8_t>(0x80 | dataByte()); }
 
   void appendTrack(Bytes* out) {
     Bytes events;
@@ -109,7 +112,8 @@ class ImageGenerator {
       case 6: appendMetaEvent(out); break;
       default:  // a channel message, its status byte often left out
         if (below(3) != 0) out->push_back(static_cast<std::uint8_t>(0x80 + below(0x70)));
-        for (std::uint32_t i = 1 + below(2); i > 0; --i) out->push_back(dataByte());
+        out->push_back(dataByte());
+        if (below(2) == 0) out->push_back(below(16) == 0 ? highByte() : dataByte());
         break;
     }
   }
@@ -122,11 +126,11 @@ class ImageGenerator {
     out->insert(out->end(), {dataByte(), dataByte()});
     for (std::uint32_t i = below(30); i > 0; --i) {
       const std::uint32_t odd = below(40);
-      if (odd == 0) out->push_back(static_cast<std::uint8_t>(0x80 | dataByte()));
+      if (odd == 0) out->push_back(highByte());
       out->push_back(dataByte());
       if (odd == 1) out->push_back(static_cast<std::uint8_t>(0x80 + below(0x70)));
-      out->push_back(odd == 2 ? static_cast<std::uint8_t>(0x80 | dataByte()) : dataByte());
-      out->push_back(odd == 3 ? static_cast<std::uint8_t>(0x80 | dataByte()) : dataByte());
+      out->push_back(odd == 2 ? highByte() : dataByte());
+      out->push_back(odd == 3 ? highByte() : dataByte());
     }
   }
 
@@ -155,8 +159,10 @@ class ImageGenerator {
                                static_cast<std::uint8_t>(below(3))});
       return;
     }
+    // All zeros now and then: a tempo of 0, a time signature of 0/1.
+    const bool zeros = below(4) == 0;
     for (std::uint32_t i = length >= 0x80 ? below(8) : length; i > 0; --i)
-      out->push_back(dataByte());
+      out->push_back(zeros ? 0 : dataByte());
   }
 
   std::mt19937 random_{20261208};
@@ -193,22 +199,36 @@ CheckOutcome checkArriving(const Bytes& image, std::uint32_t piece) {
   return outcome;
 }
 
+constexpr CheckMode kModes[] = {CheckMode::reference, CheckMode::findings};
+
+const char* modeName(CheckMode mode) {
+  return mode == CheckMode::findings ? "looking for findings" : "reference";
+}
+
 TEST(EventRun, FastAndGeneralPathsPrintAndAnswerTheSame) {
-  ImageGenerator generator;
-  int conforming = 0;
-  for (int i = 0; i < 3000; ++i) {
-    const Bytes image = generator.image();
-    const CheckOutcome fast = checkCollecting(image, EventPath::fast);
-    const CheckOutcome general = checkCollecting(image, EventPath::general);
-    // Every value of every diagnostic, its place in the music included.
-    ASSERT_EQ(fast, general) << "image " << i << "\nfast:\n"
-                             << describe(fast) << "general:\n"
-                             << describe(general);
-    conforming += fast.conforms ? 1 : 0;
+  std::array<std::size_t, 2> diagnosticsIn{};  // by mode
+  for (const CheckMode mode : kModes) {
+    ImageGenerator generator;
+    int conforming = 0;
+    std::size_t diagnostics = 0;
+    for (int i = 0; i < 3000; ++i) {
+      const Bytes image = generator.image();
+      const CheckOutcome fast = checkCollecting(image, EventPath::fast, mode);
+      const CheckOutcome general = checkCollecting(image, EventPath::general, mode);
+      // Every value of every diagnostic, its place in the music included.
+      ASSERT_EQ(fast, general) << modeName(mode) << ", image " << i << "\nfast:\n"
+                               << describe(fast) << "general:\n"
+                               << describe(general);
+      conforming += fast.conforms ? 1 : 0;
+      diagnostics += fast.diagnostics.size();
+    }
+    // Both verdicts occur, so the comparison covers passing runs and failures.
+    EXPECT_GT(conforming, 30) << modeName(mode);
+    EXPECT_LT(conforming, 2900) << modeName(mode);
+    diagnosticsIn[static_cast<int>(mode)] = diagnostics;
   }
-  // Both verdicts occur, so the comparison covers passing runs and failures.
-  EXPECT_GT(conforming, 30);
-  EXPECT_LT(conforming, 2900);
+  // Findings add to what the reference check reports.
+  EXPECT_GT(diagnosticsIn[1], diagnosticsIn[0] + 300);
 }
 
 // Runs stop where the bytes that have arrived end, and the general steps
@@ -255,7 +275,7 @@ TEST(EventRun, NotesUnderRunningStatusAddUpTheirDeltaTimes) {
     TrackState state;
     state.trackLength = static_cast<std::uint32_t>(track.size());
     const FileState file;
-    EXPECT_EQ(skipEventRun(file, &state), before + notes + 1) << notes;
+    EXPECT_EQ(skipEventRun<CheckMode::reference>(file, &state), before + notes + 1) << notes;
     EXPECT_EQ(state.elapsedTicks, ticks) << notes;
     EXPECT_EQ(state.eventIndex, before + notes + 1) << notes;
     EXPECT_EQ(state.runningStatus, 0x90) << notes;
@@ -286,16 +306,19 @@ Bytes oneTrackImage(std::uint16_t format, std::uint32_t trackLength, const Bytes
 
 constexpr std::size_t kTrackData = 22;  // where a track's data starts in oneTrackImage
 
-// Checks the image both ways; on a difference adds a failure naming what and
-// returns false.
+// Checks the image both ways in each mode; on a difference adds a failure
+// naming what and returns false.
 bool pathsAgree(const Bytes& image, const std::string& what) {
-  const CheckOutcome fast = checkCollecting(image, EventPath::fast);
-  const CheckOutcome general = checkCollecting(image, EventPath::general);
-  if (fast == general) return true;
-  ADD_FAILURE() << what << ": the fast path found\n"
-                << describe(fast) << "the general steps\n"
-                << describe(general);
-  return false;
+  for (const CheckMode mode : kModes) {
+    const CheckOutcome fast = checkCollecting(image, EventPath::fast, mode);
+    const CheckOutcome general = checkCollecting(image, EventPath::general, mode);
+    if (fast == general) continue;
+    ADD_FAILURE() << what << ", " << modeName(mode) << ": the fast path found\n"
+                  << describe(fast) << "the general steps\n"
+                  << describe(general);
+    return false;
+  }
+  return true;
 }
 
 // The track's events, then End of Track, cut by the end of the image at
@@ -344,6 +367,10 @@ const std::vector<RunKind>& runKinds() {
       {"Note On, each with its status", 0, {0x00, 0x90, 0x3C, 0x40}, {0x00, 0x90, 0x3C, 0x40}},
       {"Program Change, each with its status", 0, {0x00, 0xC0, 0x05}, {0x00, 0xC0, 0x05}},
       {"Note On under running status", 0, {0x00, 0x90, 0x3C, 0x40}, {0x01, 0x3E, 0x00}},
+      // Data bytes with the top bit set: framed by length, found as findings.
+      {"Note On, a high second data byte", 0, {0x00, 0x90, 0x3C, 0x40}, {0x01, 0x3E, 0xC0}},
+      {"Program Change of a high data byte", 0, {0x00, 0xC0, 0x85}, {0x00, 0xC0, 0x05}},
+      {"Set Tempo of 0", 0, {0x00, 0xFF, 0x51, 0x03, 0, 0, 0}, {0x00, 0x90, 0x3C, 0x40}},
       {"Program Change under running status", 0, {0x00, 0xC0, 0x05}, {0x01, 0x06}},
       {"two-byte delta times, running status",
        0,
@@ -466,7 +493,8 @@ TEST(EventRun, KeySignaturesJoinRunsWithLegalValuesOnly) {
     memoryStream.attach(track.data(), static_cast<std::uint32_t>(track.size()));
     TrackState state;
     state.trackLength = static_cast<std::uint32_t>(track.size());
-    EXPECT_EQ(skipEventRun(FileState{}, &state), c.events) << int{c.sharps} << " " << int{c.mode};
+    EXPECT_EQ(skipEventRun<CheckMode::reference>(FileState{}, &state), c.events)
+        << int{c.sharps} << " " << int{c.mode};
   }
 }
 

@@ -8,11 +8,6 @@
 
 namespace {
 
-constexpr std::uint8_t kChannelPrefixType = 0x20;
-constexpr std::uint8_t kTempoType = 0x51;
-constexpr std::uint8_t kSmpteOffsetType = 0x54;
-constexpr std::uint8_t kTimeSignatureType = 0x58;
-
 template <Code C>
 bool fail(std::uint8_t type) {
   return reportAtLastRead<C>(metaEvent(type));

@@ -13,9 +13,20 @@
 bool checkMetaRules(const MetaType& meta, const std::uint8_t* data, std::uint32_t length,
                     const FileState& file, const TrackState& track);
 
+inline constexpr std::uint8_t kChannelPrefixType = 0x20;
+inline constexpr std::uint8_t kTempoType = 0x51;
+inline constexpr std::uint8_t kSmpteOffsetType = 0x54;
+inline constexpr std::uint8_t kTimeSignatureType = 0x58;
+
+// The types whose values findMetaValues examines.
+constexpr bool hasValueFindings(std::uint8_t type) {
+  return type == kTempoType || type == kSmpteOffsetType || type == kTimeSignatureType ||
+         type == kChannelPrefixType;
+}
+
 // The findings beyond the reference rules in the values of a meta event whose
-// data has its type's length: Set Tempo, SMPTE Offset, Time Signature and
-// Channel Prefix. lastPosition stands at the data's first byte.
+// data has its type's length, for the types of hasValueFindings.
+// lastPosition stands at the data's first byte.
 void findMetaValues(const MetaType& meta, const std::uint8_t* data);
 
 // The Key Signature's values, data[0, 2), one predicate each: more than seven

@@ -98,13 +98,9 @@ EventOutcome checkEvent(const FileState& file, TrackState* track) {
   return passed ? EventOutcome::eventDone : EventOutcome::error;
 }
 
-}  // namespace
-
-bool checkTrackEvents(const FileState& file, TrackState* track) {
-  track->elapsedTicks = 0;
-  track->eventIndex = 0;
-  track->runningStatus = 0;
-  track->sentEvent = false;
+// The event loop of a check in `mode`, whose fast path it inlines.
+template <CheckMode mode>
+bool checkEvents(const FileState& file, TrackState* track) {
   for (;;) {
     track->eventStart = memoryStream.position();
     // The only place the declared length is consulted: an event may run past
@@ -112,11 +108,22 @@ bool checkTrackEvents(const FileState& file, TrackState* track) {
     if (memoryStream.position() - track->trackStart >= track->trackLength) {
       return reportAtLastRead<Code::endOfTrackMissing>(metaEvent(kEndOfTrackType));
     }
-    if (file.eventPath == EventPath::fast && skipEventRun(file, track) > 0) continue;
+    if (file.eventPath == EventPath::fast && skipEventRun<mode>(file, track) > 0) continue;
     switch (checkEvent(file, track)) {
       case EventOutcome::error: return false;
       case EventOutcome::trackEnded: return true;
       case EventOutcome::eventDone: ++track->eventIndex; break;
     }
   }
+}
+
+}  // namespace
+
+bool checkTrackEvents(const FileState& file, TrackState* track) {
+  track->elapsedTicks = 0;
+  track->eventIndex = 0;
+  track->runningStatus = 0;
+  track->sentEvent = false;
+  return file.mode == CheckMode::findings ? checkEvents<CheckMode::findings>(file, track)
+                                          : checkEvents<CheckMode::reference>(file, track);
 }

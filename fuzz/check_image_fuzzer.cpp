@@ -4,7 +4,7 @@
 // shapeFault, and a second check of the same image, every event through the
 // general steps this time, must print and answer the same, and locate each
 // diagnostic in the same place (the event-run fast path agrees with them, and
-// nothing survives from one file to the next).
+// nothing survives from one file to the next); looking for findings too.
 // Any violation aborts, so libFuzzer keeps the input.
 //
 // The checker writes its diagnostics through the C stream stderr, which is
@@ -34,9 +34,10 @@ std::string check(const std::uint8_t* image, std::uint32_t size, EventPath path,
 }
 
 // Every value of every diagnostic, their places in the music included.
-CheckOutcome collect(const std::uint8_t* image, std::uint32_t size, EventPath path) {
+CheckOutcome collect(const std::uint8_t* image, std::uint32_t size, EventPath path,
+                     CheckMode mode = CheckMode::reference) {
   CheckOutcome outcome;
-  outcome.conforms = checkImage(image, size, collectingSink(&outcome.diagnostics), path);
+  outcome.conforms = checkImage(image, size, collectingSink(&outcome.diagnostics), path, mode);
   return outcome;
 }
 
@@ -59,6 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (!(collect(data, size32, EventPath::fast) == collect(data, size32, EventPath::general))) {
     fail("the fast and the general path locate a diagnostic differently", text);
+  }
+  if (!(collect(data, size32, EventPath::fast, CheckMode::findings) ==
+        collect(data, size32, EventPath::general, CheckMode::findings))) {
+    fail("looking for findings, the fast and the general path differ", text);
   }
   return 0;
 }

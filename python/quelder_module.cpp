@@ -8,8 +8,8 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <deque>
 #include <cstring>
+#include <deque>
 #include <iterator>
 #include <memory>
 #include <mutex>
@@ -232,8 +232,8 @@ class Checker {
   std::condition_variable resultReady_;
   std::deque<std::unique_ptr<Item>> items_;  // fed and not yet taken
   size_t nextToCheck_ = 0;                   // index into items_
-  size_t checkedFront_ = 0;  // items from the front that are all checked
-  size_t wanted_ = 0;  // items from the front that take() waits for, if it waits
+  size_t checkedFront_ = 0;                  // items from the front that are all checked
+  size_t wanted_ = 0;                  // items from the front that take() waits for, if it waits
   std::vector<std::jthread> workers_;  // last: joined before the rest goes
 };
 

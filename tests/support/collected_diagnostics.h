@@ -41,10 +41,11 @@ inline DiagnosticSink collectingSink(std::vector<CollectedDiagnostic>* out) {
 }
 
 inline CheckOutcome checkCollecting(const std::vector<std::uint8_t>& image,
-                                    EventPath path = EventPath::fast) {
+                                    EventPath path = EventPath::fast,
+                                    CheckMode mode = CheckMode::reference) {
   CheckOutcome outcome;
   outcome.conforms = checkImage(image.data(), static_cast<std::uint32_t>(image.size()),
-                                collectingSink(&outcome.diagnostics), path);
+                                collectingSink(&outcome.diagnostics), path, mode);
   return outcome;
 }
 

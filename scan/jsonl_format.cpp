@@ -16,38 +16,26 @@ void appendName(std::string* out, std::string_view key, std::string_view name) {
 
 void appendDiagnostic(std::string* out, const Diagnostic& diagnostic, bool finding) {
   *out += '{';
-  appendJsonKey(out, "code", true);
-  appendJsonString(out, diagnostic.code);
-  appendJsonKey(out, "severity");
-  appendJsonString(out, quelder_severity_name(diagnostic.severity));
+  appendJsonMember(out, "code", diagnostic.code, true);
+  appendJsonMember(out, "severity", quelder_severity_name(diagnostic.severity));
   appendJsonKey(out, "grade");
   if (diagnostic.grade == QUELDER_GRADE_NONE) {
     *out += "null";
   } else {
     appendJsonString(out, quelder_grade_name(diagnostic.grade));
   }
-  appendJsonKey(out, "offset");
-  appendJsonNumber(out, diagnostic.offset);
-  appendJsonKey(out, "track");
-  appendJsonUnsigned(out, diagnostic.track);
-  appendJsonKey(out, "event");
-  appendJsonUnsigned(out, diagnostic.event);
-  appendJsonKey(out, "tick");
-  appendJsonUnsigned(out, diagnostic.tick);
-  appendJsonKey(out, "event_offset");
-  appendJsonNumber(out, diagnostic.eventOffset);
-  appendJsonKey(out, "message");
-  appendJsonString(out, diagnostic.message);
-  if (finding) {
-    appendJsonKey(out, "after_first_error");
-    appendJsonBool(out, diagnostic.afterFirstError);
-  }
+  appendJsonMember(out, "offset", diagnostic.offset);
+  appendJsonMember(out, "track", diagnostic.track);
+  appendJsonMember(out, "event", diagnostic.event);
+  appendJsonMember(out, "tick", diagnostic.tick);
+  appendJsonMember(out, "event_offset", diagnostic.eventOffset);
+  appendJsonMember(out, "message", diagnostic.message);
+  if (finding) appendJsonMember(out, "after_first_error", diagnostic.afterFirstError);
   if (diagnostic.suppression != Suppression::none) {
-    appendJsonKey(out, "suppressed");
-    appendJsonString(out, diagnostic.suppression == Suppression::ignored ? "ignored" : "baseline");
+    appendJsonMember(out, "suppressed",
+                     diagnostic.suppression == Suppression::ignored ? "ignored" : "baseline");
   }
-  appendJsonKey(out, "counted");
-  appendJsonBool(out, diagnostic.counted);
+  appendJsonMember(out, "counted", diagnostic.counted);
   *out += '}';
 }
 
@@ -69,25 +57,16 @@ void appendJsonLine(std::string* out, const Record& record) {
   appendName(out, "path", record.path);
   if (record.inArchive) appendName(out, "member", record.member);
   if (record.inputError) {
-    appendJsonKey(out, "error");
-    appendJsonString(out, record.reason);
+    appendJsonMember(out, "error", record.reason);
     *out += "}\n";
     return;
   }
-  appendJsonKey(out, "size");
-  appendJsonUnsigned(out, record.size);
-  appendJsonKey(out, "conforms");
-  appendJsonBool(out, record.conforms);
-  appendJsonKey(out, "format");
-  appendJsonString(out, record.format);
-  appendJsonKey(out, "fails");
-  appendJsonBool(out, record.fails);
-  appendJsonKey(out, "readable");
-  appendJsonBool(out, !record.unreadable);
-  if (!record.reason.empty()) {
-    appendJsonKey(out, "reason");
-    appendJsonString(out, record.reason);
-  }
+  appendJsonMember(out, "size", record.size);
+  appendJsonMember(out, "conforms", record.conforms);
+  appendJsonMember(out, "format", record.format);
+  appendJsonMember(out, "fails", record.fails);
+  appendJsonMember(out, "readable", !record.unreadable);
+  if (!record.reason.empty()) appendJsonMember(out, "reason", record.reason);
   appendDiagnostics(out, "diagnostics", record.diagnostics, false);
   appendDiagnostics(out, "findings", record.findings, true);
   *out += "}\n";

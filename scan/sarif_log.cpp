@@ -32,8 +32,7 @@ void appendUri(std::string* out, std::string_view name) {
 
 void appendRule(std::string* out, const quelder_code_info& row) {
   *out += '{';
-  appendJsonKey(out, "id", true);
-  appendJsonString(out, row.code);
+  appendJsonMember(out, "id", row.code, true);
   appendText(out, "shortDescription", row.message);
   appendText(out, "fullDescription", row.explanation);
   appendText(out, "help", row.readers);
@@ -114,12 +113,10 @@ void SarifLog::appendResult(std::string* out, const Record& record, const Diagno
   if (!firstResult_) *out += ",\n";
   firstResult_ = false;
   *out += '{';
-  appendJsonKey(out, "ruleId", true);
-  appendJsonString(out, finding.code);
-  appendJsonKey(out, "ruleIndex");
-  appendJsonUnsigned(out, codeIndex(finding.code));
-  appendJsonKey(out, "level");
-  appendJsonString(out, finding.beyondReference && !strict_ ? "note" : levelOf(finding.severity));
+  appendJsonMember(out, "ruleId", finding.code, true);
+  appendJsonMember(out, "ruleIndex", codeIndex(finding.code));
+  appendJsonMember(out, "level",
+                   finding.beyondReference && !strict_ ? "note" : levelOf(finding.severity));
   std::string message = finding.message;
   if (!record.reason.empty()) message += " (" + record.reason + ")";
   appendText(out, "message", message);

@@ -117,10 +117,16 @@ def _native(source: Any) -> Any:
     return source
 
 
+# The result of most files of a collection; a Result is immutable, so they
+# can share one.
+_CONFORMING_SMF = Result(True, "smf", (), ())
+
+
 def _result(answer: tuple) -> Result:
     conforms, format_, diagnostics, findings = answer
     # Made while other batches are checked, under the GIL: kept to a minimum.
-    # Most files have neither: their empty tuples cost nothing to make.
+    if conforms and not diagnostics and not findings and format_ == "smf":
+        return _CONFORMING_SMF
     return Result(conforms, format_,
                   tuple(starmap(Diagnostic, diagnostics)) if diagnostics else (),
                   tuple(starmap(Finding, findings)) if findings else ())

@@ -150,9 +150,8 @@ def test_to_dict_uses_the_names_of_the_collection_records(examples):
 
 
 def test_to_dict_names_are_those_of_the_collection_schema(examples, repository):
-    schema_path = repository / "scan" / "schema" / "quelder-scan-v1.schema.json"
-    if not schema_path.exists():
-        pytest.skip("this tree has no collection program")
+    # The one schema of the tree, whatever its version.
+    [schema_path] = (repository / "scan" / "schema").glob("quelder-scan-v*.schema.json")
     import json
     definitions = json.loads(schema_path.read_text())["$defs"]
     record = definitions["fileRecord"]["properties"]

@@ -3,17 +3,23 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
+#include <cstring>
 #include <utility>
 
-// One block of bytes from malloc, owned by whoever holds it: the contents of
-// one file or archive member on its way to the check. Allocation failure is
-// an answer (false), not an abort, since a file too large for memory gets a
-// result of its own.
+#include "platform/load_file.h"
+
+// One block of bytes, owned by whoever holds it: the contents of one file or
+// archive member on its way to the check. It comes from the checker's own
+// allocation for an image, which gives a large one huge pages: a file of
+// 50 MB read into ordinary fresh pages costs more in page faults than its
+// check. Allocation failure is an answer (false), not an abort, since a file
+// too large for memory gets a result of its own.
 class ByteBuffer {
  public:
   ByteBuffer() = default;
-  ~ByteBuffer() { std::free(data_); }
+  ~ByteBuffer() {
+    if (data_ != nullptr) freeImage(data_);
+  }
   ByteBuffer(ByteBuffer&& other) noexcept
       : data_(std::exchange(other.data_, nullptr)),
         size_(std::exchange(other.size_, 0)),
@@ -29,11 +35,15 @@ class ByteBuffer {
 
   // Makes room for at least capacity bytes, keeping the first size(); false
   // (and the buffer unchanged) when there is no memory for it.
+  // Images are under 4 GiB (offsets are 32-bit), so no larger block is made.
   bool reserve(std::size_t capacity) {
     if (capacity <= capacity_) return true;
-    void* grown = std::realloc(data_, capacity > 0 ? capacity : 1);
+    if (capacity >= 0xFFFFFFFF) return false;
+    std::uint8_t* grown = allocateImage(static_cast<std::uint32_t>(capacity));
     if (grown == nullptr) return false;
-    data_ = static_cast<std::uint8_t*>(grown);
+    if (size_ > 0) std::memcpy(grown, data_, size_);
+    if (data_ != nullptr) freeImage(data_);
+    data_ = grown;
     capacity_ = capacity;
     return true;
   }

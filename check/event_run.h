@@ -166,10 +166,11 @@ inline bool dataPasses(const std::uint8_t* data, std::uint32_t length) {
 
 }  // namespace event_run
 
-// The fast path of the track event loop, in a check of `mode`. Channel messages are nearly every
-// event of a large file, and text and lyric events most of the rest; each
-// costs the general steps (checkTrackEvents, checkMetaEvent) several reads
-// that record their offsets. skipEventRun takes a run of them in one step.
+// The fast path of the track event loop, in a check of `mode`. Channel
+// messages are nearly every event of a large file, and text and lyric events
+// most of the rest; each costs the general steps (checkTrackEvents,
+// checkMetaEvent) several reads that record their offsets. skipEventRun
+// takes a run of them in one step.
 //
 // What it may skip: only events that certainly pass every general step. Each
 // starts inside the track's declared length and is either a channel message
@@ -203,7 +204,7 @@ inline bool dataPasses(const std::uint8_t* data, std::uint32_t length) {
 // REQUIRES: the stream stands at the start of an event inside the track.
 // Returns the number of events in the run; 0 when there is none, nothing
 // changed. Inline: the event loop tries it before every event that is not
-// part of a run, and a call costs more than most of those tries; each mode
+// part of a run, and a call costs more than most of those tries. Each mode
 // has an event loop of its own (checkTrackEvents).
 template <CheckMode mode>
 inline std::uint32_t skipEventRun(const FileState& file, TrackState* track) {

@@ -98,7 +98,9 @@ EventOutcome checkEvent(const FileState& file, TrackState* track) {
   return passed ? EventOutcome::eventDone : EventOutcome::error;
 }
 
-// The event loop of a check in `mode`, whose fast path it inlines.
+// The event loop of a check in `mode`: runs on that mode's fast path, the
+// rest through the general steps. One loop per mode keeps the mode out of
+// the loop.
 template <CheckMode mode>
 bool checkEvents(const FileState& file, TrackState* track) {
   for (;;) {

@@ -107,11 +107,6 @@ TEST(CheckTask, FailuresToLoadGetTheLibrarysFileErrors) {
 // The findings are the library's additions only, each marked as beyond the
 // reference program's report; a file error is a diagnostic only.
 TEST(CheckTask, FindingsAreOnlyWhatTheDiagnosticsDoNotSay) {
-  const std::string loudNote("\0\x90\x3C\xFF\0\xFF\x2F\0", 8);
-  const std::string copyright(
-      "\0\xFF\x02\x03"
-      "abc",
-      7);
   const struct {
     const char* label;
     std::string bytes;
@@ -120,9 +115,9 @@ TEST(CheckTask, FindingsAreOnlyWhatTheDiagnosticsDoNotSay) {
     bool afterFirstError;
   } cases[] = {
       {"conforms", smfOfTrack(std::string("\0\xFF\x2F\0", 4)), {}, {}, false},
-      {"a loud note", smfOfTrack(loudNote), {}, {"channel-data-byte"}, false},
+      {"a loud note", smfOfTrack(kLoudNoteTrack), {}, {"channel-data-byte"}, false},
       {"after a Copyright error",
-       smfOfTrack(copyright + loudNote),
+       smfOfTrack(kCopyrightWithoutSign + kLoudNoteTrack),
        {"copyright-text"},
        {"channel-data-byte"},
        true},

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "scan/sarif_log.h"
+#include "scan/test/scan_test_support.h"
 
 namespace {
 
@@ -271,18 +272,6 @@ TEST(SarifLog, MembersAreNestedArtifactsEachListedOnce) {
   EXPECT_EQ(out.substr(out.size() - 7), "]}}}]}\n");
 }
 
-// The levels of a log's results, in order.
-std::vector<std::string> resultLevels(const std::string& log) {
-  std::vector<std::string> levels;
-  const std::string key = "\"level\":\"";
-  const std::size_t end = log.find("\"artifacts\":");
-  for (std::size_t at = log.find(key); at < end; at = log.find(key, at)) {
-    at += key.size();
-    levels.push_back(log.substr(at, log.find('"', at) - at));
-  }
-  return levels;
-}
-
 // Findings follow the diagnostics: notes, since they fail nothing, unless
 // --strict makes them count; a rule beyond the reference's is a note by default.
 TEST(SarifLog, FindingsAreNotesUnlessStrict) {
@@ -301,7 +290,7 @@ TEST(SarifLog, FindingsAreNotesUnlessStrict) {
     log.appendStart(&out);
     log.appendRecord(&out, record);
     log.appendEnd(&out, 1, true);
-    EXPECT_EQ(resultLevels(out), c.levels) << c.strict;
+    EXPECT_EQ(sarifResultLevels(out), c.levels) << c.strict;
     EXPECT_NE(out.find("\"ruleId\":\"channel-data-byte\",\"ruleIndex\""), std::string::npos);
     const std::size_t rule = out.find("{\"id\":\"channel-data-byte\"");
     const std::string level = "\"defaultConfiguration\":{\"level\":\"note\"}";

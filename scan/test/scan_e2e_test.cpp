@@ -283,32 +283,16 @@ TEST_F(Collection, ABaselineAcceptsWhatItListsAndNothingElse) {
             "(CODE<TAB>PATH<TAB>MEMBER, a known code), line 1\n");
 }
 
-// The levels of a SARIF log's results, in order.
-std::vector<std::string> sarifLevels(const std::string& log) {
-  std::vector<std::string> levels;
-  const std::string key = "\"level\":\"";
-  const std::size_t end = log.find("\"artifacts\":");
-  for (std::size_t at = log.find(key); at < end; at = log.find(key, at)) {
-    at += key.size();
-    levels.push_back(log.substr(at, log.find('"', at) - at));
-  }
-  return levels;
-}
-
 // What the reference program does not report: a Note On of velocity FF
 // (a rule beyond its own), and a Copyright text that is its first error with
 // that note, or an unknown meta-event, after it. Findings never repeat a
 // diagnostic and count only under --strict, their warnings only with
 // --fail-on=warning as well.
 TEST_F(Collection, FindingsAreWhatTheReferenceProgramDoesNotReport) {
-  const std::string loudNote("\0\x90\x3C\xFF\0\xFF\x2F\0", 8);
-  const std::string copyright(
-      "\0\xFF\x02\x03"
-      "abc",
-      7);
-  dir.write("f/loud.mid", smfOfTrack(loudNote));
-  dir.write("f/later.mid", smfOfTrack(copyright + loudNote));
-  dir.write("f/meta.mid", smfOfTrack(copyright + std::string("\0\xFF\x60\0\0\xFF\x2F\0", 8)));
+  dir.write("f/loud.mid", smfOfTrack(kLoudNoteTrack));
+  dir.write("f/later.mid", smfOfTrack(kCopyrightWithoutSign + kLoudNoteTrack));
+  dir.write("f/meta.mid",
+            smfOfTrack(kCopyrightWithoutSign + std::string("\0\xFF\x60\0\0\xFF\x2F\0", 8)));
   const std::string copyrightLine =
       "does not conform: copyright-text at 26 (track 1, event 1, tick 0): the Copyright meta "
       "event must contain the characters (C), the year of publication of the work and the name "
@@ -391,7 +375,7 @@ TEST_F(Collection, FindingsAreWhatTheReferenceProgramDoesNotReport) {
     std::vector<std::string> args = {"-f", "sarif", "f/loud.mid", "f/later.mid"};
     if (strict) args.insert(args.begin(), "--strict");
     const ScanRun run = scan(args);
-    EXPECT_EQ(sarifLevels(run.out), levels) << strict;
+    EXPECT_EQ(sarifResultLevels(run.out), levels) << strict;
     EXPECT_EQ(run.status, 1) << strict;
   }
 }

@@ -129,3 +129,14 @@ std::string smfOfTrack(std::string_view track) {
   bytes += track;
   return bytes;
 }
+
+std::vector<std::string> sarifResultLevels(const std::string& log) {
+  std::vector<std::string> levels;
+  const std::string key = "\"level\":\"";
+  const std::size_t end = log.find("\"artifacts\":");
+  for (std::size_t at = log.find(key); at < end; at = log.find(key, at)) {
+    at += key.size();
+    levels.push_back(log.substr(at, log.find('"', at) - at));
+  }
+  return levels;
+}

@@ -49,3 +49,15 @@ std::string exampleBytes(std::string_view name);
 // A format 0 file of one track, 96 ticks per quarter note, holding track
 // (under 256 bytes).
 std::string smfOfTrack(std::string_view track);
+
+// Track events for the findings: a Note On of velocity FF, which only a rule
+// beyond the reference program's finds, then End of Track; and a Copyright
+// Notice without "(C)", an error graded recommendation.
+inline const std::string kLoudNoteTrack("\0\x90\x3C\xFF\0\xFF\x2F\0", 8);
+inline const std::string kCopyrightWithoutSign(
+    "\0\xFF\x02\x03"
+    "abc",
+    7);
+
+// The levels of a SARIF log's results, in order.
+std::vector<std::string> sarifResultLevels(const std::string& log);

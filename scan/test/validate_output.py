@@ -108,25 +108,24 @@ def check_jsonl(scan, schema_path, root):
             print(f"no record of this kind was validated: {kind}")
             failures += 1
     file_record = next(r for r in records if r.get("diagnostics"))
-    broken = copy.deepcopy(file_record)
-    broken["diagnostics"][0]["offset"] = "60"
-    failures += expect_rejected(validator, broken, "an offset as a string")
-    broken = copy.deepcopy(file_record)
-    broken["diagnostics"][0]["after_first_error"] = False
-    failures += expect_rejected(validator, broken, "a finding's field in a diagnostic")
-    broken = copy.deepcopy(file_record)
-    del broken["findings"]
-    failures += expect_rejected(validator, broken, "no findings")
-    broken = copy.deepcopy(file_record)
-    broken["diagnostics"][0]["severity"] = "beyond-reference"
-    failures += expect_rejected(validator, broken, "a diagnostic beyond the reference")
     with_finding = next(r for r in records if r.get("findings"))
-    broken = copy.deepcopy(with_finding)
-    broken["findings"][0]["severity"] = "file-error"
-    failures += expect_rejected(validator, broken, "a file error among the findings")
-    broken = copy.deepcopy(with_finding)
-    broken["findings"][0]["beyond_reference"] = True
-    failures += expect_rejected(validator, broken, "a field of version 1")
+    # Each a real record with one thing broken: (record, change, label).
+    breakages = [
+        (file_record, lambda r: r["diagnostics"][0].update(offset="60"), "an offset as a string"),
+        (file_record, lambda r: r["diagnostics"][0].update(after_first_error=False),
+         "a finding's field in a diagnostic"),
+        (file_record, lambda r: r.pop("findings"), "no findings"),
+        (file_record, lambda r: r["diagnostics"][0].update(severity="beyond-reference"),
+         "a diagnostic beyond the reference"),
+        (with_finding, lambda r: r["findings"][0].update(severity="file-error"),
+         "a file error among the findings"),
+        (with_finding, lambda r: r["findings"][0].update(beyond_reference=True),
+         "a field of version 1"),
+    ]
+    for record, change, label in breakages:
+        broken = copy.deepcopy(record)
+        change(broken)
+        failures += expect_rejected(validator, broken, label)
     failures += expect_rejected(validator, {"path": "x", "error": "e", "conforms": True},
                                 "an input error with a verdict")
     print(f"{len(records)} records validated")

@@ -20,23 +20,18 @@ set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BUILD_DIR:-$repo/build-bench}
+# shellcheck source=bench/bench_setup.sh
+. "$repo/bench/bench_setup.sh"
 runs=${RUNS:-15}
 for tool in hyperfine python3 /usr/bin/time; do
   command -v "$tool" >/dev/null || { echo "run_bench.sh: $tool is needed" >&2; exit 1; }
 done
 
-cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUELDER_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" -j2 --target quelder make_bench_files load_floor >/dev/null
+build_bench_targets quelder make_bench_files load_floor
 quelder=$build/quelder
 floor=$build/bench/load_floor
 
-if [[ -n ${SCRATCH:-} ]]; then
-  scratch=$SCRATCH
-  mkdir -p "$scratch"
-else
-  scratch=$(mktemp -d)
-  trap 'rm -rf "$scratch"' EXIT
-fi
+make_scratch
 "$build/bench/make_bench_files" "$scratch"
 cd "$scratch"
 

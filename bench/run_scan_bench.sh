@@ -20,26 +20,21 @@ set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BUILD_DIR:-$repo/build-bench}
+# shellcheck source=bench/bench_setup.sh
+. "$repo/bench/bench_setup.sh"
 files=${FILES:-176581}
 runs=${RUNS:-3}
 for tool in python3 /usr/bin/time tar gzip; do
   command -v "$tool" >/dev/null || { echo "run_scan_bench.sh: $tool is needed" >&2; exit 1; }
 done
 
-cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUELDER_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" -j2 --target quelder quelder-en quelder-scan make_collection \
-  collection_floor >/dev/null
+build_bench_targets quelder quelder-en quelder-scan make_collection \
+  collection_floor
 quelder=$build/quelder
 scan=$build/scan/quelder-scan
 floor=$build/bench/collection_floor
 
-if [[ -n ${SCRATCH:-} ]]; then
-  scratch=$SCRATCH
-  mkdir -p "$scratch"
-else
-  scratch=$(mktemp -d)
-  trap 'rm -rf "$scratch"' EXIT
-fi
+make_scratch
 cd "$scratch"
 # The collection is written once per SCRATCH and number of files.
 if [[ ! -f "lmd.$files.done" ]]; then

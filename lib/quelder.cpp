@@ -144,23 +144,18 @@ quelder_result* finish(quelder_result* result) {
   return &outOfMemoryResult;
 }
 
-struct ImageCheck {
-  quelder_result* result;
-  const Texts* texts;
-};
-
 // Checks the image for the reference verdict and every finding, names what
-// it is, and checks the SMF a container holds.
+// it is, and checks the SMF a container holds. context: the Collector of the
+// file's own diagnostics.
 bool checkAndName(void* context, const std::uint8_t* image, std::uint32_t size) {
-  const ImageCheck& check = *static_cast<ImageCheck*>(context);
-  quelder_result* result = check.result;
-  Collector collector{result, check.texts};
+  Collector& collector = *static_cast<Collector*>(context);
+  quelder_result* result = collector.result;
   const bool conforms = checkImage(image, size, DiagnosticSink{collect, &collector},
                                    EventPath::fast, CheckMode::findings);
   const FileIdentity identity = identifyFile(image, size);
   result->format = fileKindName(identity.kind);
   if (identity.holdsSmf) {
-    Collector inside{result, check.texts, identity.smfOffset, true};
+    Collector inside{result, collector.texts, identity.smfOffset, true};
     result->embeddedOffset = identity.smfOffset;
     result->embeddedConforms =
         checkImage(image + identity.smfOffset, identity.smfSize, DiagnosticSink{collect, &inside},
@@ -175,9 +170,8 @@ quelder_result* runCheck(const quelder_options* options, Check check) {
   if (result == nullptr) return &outOfMemoryResult;
   new (result) quelder_result{};
   Collector collector{result, &textsOf(options)};
-  ImageCheck imageCheck{result, &textsOf(options)};
   result->conforms =
-      check(DiagnosticSink{collect, &collector}, ImageUse{checkAndName, &imageCheck});
+      check(DiagnosticSink{collect, &collector}, ImageUse{checkAndName, &collector});
   return finish(result);
 }
 

@@ -34,7 +34,6 @@ bool checkAttachedImage(const std::uint8_t* block, std::uint32_t size, std::uint
   memoryStream.attachArriving(block, size, available, arrive, source);
   FileState file;
   file.eventPath = eventPath;
-  file.mode = checkContext.findings ? CheckMode::findings : CheckMode::reference;
   checkContext.file = &file;
   // Looking for findings, the steps may pass an error by: the verdict is
   // still the reference one.

@@ -24,7 +24,6 @@ struct FileState {
   // Files below 65,536 track chunks see no difference.
   std::uint32_t completedTracks = 0;
   EventPath eventPath = EventPath::fast;
-  CheckMode mode = CheckMode::reference;
 };
 
 // The state of the track chunk being checked, started afresh for each one.

@@ -126,6 +126,6 @@ bool checkTrackEvents(const FileState& file, TrackState* track) {
   track->eventIndex = 0;
   track->runningStatus = 0;
   track->sentEvent = false;
-  return file.mode == CheckMode::findings ? checkEvents<CheckMode::findings>(file, track)
-                                          : checkEvents<CheckMode::reference>(file, track);
+  return lookingForFindings() ? checkEvents<CheckMode::findings>(file, track)
+                              : checkEvents<CheckMode::reference>(file, track);
 }

@@ -170,8 +170,7 @@ quelder_result* runCheck(const quelder_options* options, Check check) {
   if (result == nullptr) return &outOfMemoryResult;
   new (result) quelder_result{};
   Collector collector{result, &textsOf(options)};
-  result->conforms =
-      check(DiagnosticSink{collect, &collector}, ImageUse{checkAndName, &collector});
+  result->conforms = check(DiagnosticSink{collect, &collector}, ImageUse{checkAndName, &collector});
   return finish(result);
 }
 
